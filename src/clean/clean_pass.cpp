@@ -1,0 +1,24 @@
+#include "clean/clean_pass.h"
+
+#include "clean/names.h"
+
+namespace clean {
+
+std::vector<Rename> renamesFor(std::span<const platform::NativeName> entries,
+                               const platform::Text& removal, const platform::NativeName& folder) {
+  const platform::Text lowerRemoval = platform::toLower(removal);
+  const platform::NativeName nativeRemoval = platform::toNative(removal);
+  platform::NativeName prefix = folder;
+  if (prefix.empty() || prefix.back() != platform::kPathSeparator) {
+    prefix += platform::kPathSeparator;
+  }
+
+  std::vector<Rename> renames;
+  for (const platform::NativeName& entry : entries) {
+    if (!matches(platform::toLower(platform::toText(entry)), lowerRemoval)) continue;
+    renames.push_back({entry, prefix + cleanedName(entry, nativeRemoval)});
+  }
+  return renames;
+}
+
+}  // namespace clean

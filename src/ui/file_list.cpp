@@ -1,0 +1,50 @@
+#include "ui/file_list.h"
+
+#include <utility>
+
+FileList::FileList(platform::Form& form, platform::ControlId control, platform::NativeName folder)
+    : form_(form), control_(control), folder_(std::move(folder)) {
+  stale_ = true;
+  readIfStale();
+}
+
+std::size_t FileList::ListCount() {
+  readIfStale();
+  return entries_.size();
+}
+
+platform::NativeName FileList::List(std::size_t index) {
+  readIfStale();
+  return index < entries_.size() ? entries_[index] : platform::NativeName();
+}
+
+platform::NativeName FileList::FileName() const {
+  // No re-read here: the selection belongs to the entries on screen.
+  const auto selected = form_.selectedItem(control_);
+  return selected && *selected < entries_.size() ? entries_[*selected] : platform::NativeName();
+}
+
+void FileList::Refresh() {
+  if (stale_) return;
+  stale_ = true;
+  platform::post([weak = std::weak_ptr<FileList*>(self_)] {
+    if (const auto self = weak.lock()) (*self)->readIfStale();
+  });
+}
+
+std::vector<platform::NativeName> FileList::entries() {
+  readIfStale();
+  return entries_;
+}
+
+void FileList::readIfStale() {
+  if (!stale_) return;
+  stale_ = false;
+  ++readCount_;
+  entries_ = platform::listFiles(folder_);
+  std::vector<platform::Text> shown;
+  shown.reserve(entries_.size());
+  for (const platform::NativeName& name : entries_)
+    shown.push_back(platform::toText(name));
+  form_.setItems(control_, std::move(shown));
+}

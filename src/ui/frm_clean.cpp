@@ -1,0 +1,81 @@
+#include "ui/frm_clean.h"
+
+#include "clean/clean_pass.h"
+#include "clean/shell_rename.h"
+
+namespace {
+
+using platform::ControlKind;
+
+constexpr platform::Colour kBlack = 0x000000;
+constexpr platform::Colour kYellow = 0x00FFFF;
+constexpr platform::Colour kSilver = 0xC0C0C0;
+constexpr int kRemoveMaxLength = 60;
+
+// In tab order; lengths in twips.
+constexpr platform::ControlLayout kControls[] = {
+    {"lblText", ControlKind::Label, u"Text to Remove", 120, 120, 1575, 255, kYellow, kBlack},
+    {"txtRemove", ControlKind::TextBox, u"", 1680, 120, 1935, 360, kSilver, kBlack,
+     kRemoveMaxLength},
+    {"FileChoice", ControlKind::FileList, u"", 120, 600, 3495, 2340, kSilver, kBlack},
+    {"cmdRefresh", ControlKind::Button, u"&Refresh", 1560, 3240, 975, 495, {}, {}},
+    {"cmdClean", ControlKind::Button, u"&Clean", 2640, 3240, 975, 495, {}, {}},
+    {"cmdClose", ControlKind::Button, u"&Close", 480, 3240, 975, 495, {}, {}},
+};
+
+constexpr platform::FormLayout kLayout = {
+    "frmClean", u"Namewisp", 3735, 3855, kBlack, {u"Tahoma", 9, 400, false, false, false, 0},
+    kControls,
+};
+
+}  // namespace
+
+frmClean::frmClean()
+    : form_(platform::createForm(kLayout, [this](platform::ControlId c) { onClick(c); })),
+      FileChoice(*form_, FileChoiceBox, platform::workingDirectory()) {}
+
+void frmClean::Show() {
+  form_->show();
+}
+
+void frmClean::onClick(platform::ControlId control) {
+  switch (control) {
+    case FileChoiceBox:
+      return FileChoice_Click();
+    case cmdRefresh:
+      return cmdRefresh_Click();
+    case cmdClean:
+      return cmdClean_Click();
+    case cmdClose:
+      return cmdClose_Click();
+    default:
+      return;
+  }
+}
+
+void frmClean::FileChoice_Click() {
+  form_->setText(txtRemove, platform::toText(FileChoice.FileName()));
+}
+
+void frmClean::cmdRefresh_Click() {
+  FileChoice.Refresh();
+}
+
+void frmClean::cmdClean_Click() {
+  const platform::Text removal = form_->text(txtRemove);
+  if (FileChoice.ListCount() == 0) {
+    platform::messageBox(u"No Files Found!");
+    return;
+  }
+  // Decided on the entries listed at the press, each once: a re-read after a rename re-sorts
+  // the list, so walking it by index would skip some files and visit others twice.
+  for (const clean::Rename& rename :
+       clean::renamesFor(FileChoice.entries(), removal, FileChoice.folder())) {
+    clean::ShellRename(rename.source, rename.destination);  // the service reports its failures
+    FileChoice.Refresh();
+  }
+}
+
+void frmClean::cmdClose_Click() {
+  form_->unload();
+}

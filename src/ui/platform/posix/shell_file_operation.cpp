@@ -1,0 +1,140 @@
+// The shell's file-operation service, for POSIX: what the Windows shell does for a rename
+// request, done so that no request can ever replace or lose a file.
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/platform/platform.h"
+#include "ui/platform/posix/posix_files.h"
+#include "ui/platform/shell.h"
+
+namespace platform::posix {
+
+int renameNoReplace(const char* from, const char* to, bool useRenameat2) {
+  if (useRenameat2) {
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
+  }
+  if (linkat(AT_FDCWD, from, AT_FDCWD, to, 0) != 0) return errno;
+  if (unlinkat(AT_FDCWD, from, 0) != 0) {
+    const int error = errno;
+    unlinkat(AT_FDCWD, to, 0);  // the file stays under its old name only
+    return error;
+  }
+  return 0;
+}
+
+}  // namespace platform::posix
+
+namespace {
+
+// The one path in a path list; empty when the list does not hold exactly one non-empty path.
+std::optional<std::string> onlyPath(const char* list) {
+  if (list == nullptr || *list == '\0') return std::nullopt;
+  std::string path(list);
+  if (list[path.size() + 1] != '\0') return std::nullopt;
+  return path;
+}
+
+std::string_view lastPart(std::string_view path) {
+  const auto slash = path.rfind('/');
+  return slash == path.npos ? path : path.substr(slash + 1);
+}
+
+// The folder part of `path` made absolute: a bare name lies in the working directory.
+std::string folderOf(std::string_view path) {
+  const auto slash = path.rfind('/');
+  const std::string cwd = platform::posix::currentDirectory();
+  if (slash == path.npos) return cwd;
+  std::string folder(path.substr(0, slash == 0 ? 1 : slash));
+  return folder.front() == '/' ? folder : cwd + '/' + folder;
+}
+
+bool sameEntry(const char* a, const char* b, bool followLinks) {
+  struct stat sa, sb;
+  const auto get = followLinks ? ::stat : ::lstat;
+  return get(a, &sa) == 0 && get(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+platform::Text text(std::string_view name) {
+  return platform::toText(std::string(name));
+}
+
+int refuse(int code, const std::string& from, const std::string& to, std::u16string_view why) {
+  platform::messageBox(u"Could not rename \u201C" + text(lastPart(from)) + u"\u201D to \u201C" +
+                       text(lastPart(to)) + u"\u201D: " + platform::Text(why) + u".");
+  return code;
+}
+
+platform::Text reasonFor(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return u"you do not have permission to change this folder";
+    case EROFS:
+      return u"the folder is on a read-only file system";
+    case ENAMETOOLONG:
+      return u"the new name is too long";
+    case ENOSPC:
+    case EDQUOT:
+      return u"the disk is full";
+    case EBUSY:
+      return u"the file is in use";
+    case EIO:
+      return u"the disk reported an error";
+    default:
+      return text(std::strerror(error));
+  }
+}
+
+int renameFile(const std::string& from, const std::string& to) {
+  const std::string_view newName = lastPart(to);
+  if (newName.empty()) return refuse(kShellBadName, from, to, u"the new name would be empty");
+  if (newName == "." || newName == "..") {
+    return refuse(kShellBadName, from, to, u"\u201C.\u201D and \u201C..\u201D are not file names");
+  }
+  const std::string folder = folderOf(from);
+  const std::string newFolder = folderOf(to);
+  if (folder != newFolder && !sameEntry(folder.c_str(), newFolder.c_str(), true)) {
+    return refuse(kShellNotARename, from, to,
+                  u"the new name is in another folder, and a rename never moves a file");
+  }
+  if (lastPart(from) == newName) {  // nothing to change, if the file is still there
+    struct stat st;
+    if (lstat(from.c_str(), &st) == 0) return kShellOk;
+    return refuse(kShellSourceMissing, from, to, u"the file is no longer there");
+  }
+
+  const int error = platform::posix::renameNoReplace(from.c_str(), to.c_str());
+  if (error == 0) return kShellOk;
+  if (error == EEXIST || error == ENOTEMPTY) {
+    // Two names of one file (hard links): a rename would change nothing.
+    if (sameEntry(from.c_str(), to.c_str(), false)) return kShellOk;
+    return refuse(kShellDestinationExists, from, to, u"a file with that name is already there");
+  }
+  if (error == ENOENT) {
+    struct stat st;
+    if (lstat(from.c_str(), &st) != 0) {
+      return refuse(kShellSourceMissing, from, to, u"the file is no longer there");
+    }
+    return refuse(kShellSystemError, from, to, u"its folder is no longer there");
+  }
+  return refuse(kShellSystemError, from, to, reasonFor(error));
+}
+
+}  // namespace
+
+int SHFileOperationA(SHFILEOPSTRUCTA* request) {
+  if (request == nullptr || request->wFunc != FO_RENAME) return kShellUnsupported;
+  const auto from = onlyPath(request->pFrom);
+  const auto to = onlyPath(request->pTo);
+  if (!from || !to) return kShellBadRequest;
+  return renameFile(*from, *to);
+}

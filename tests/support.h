@@ -1,0 +1,86 @@
+// What the window and end-to-end tests share: a real temporary folder that is the working
+// directory, a watcher that answers dialogs, and the real window with its widgets found by name.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+#include <QTimer>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/frm_clean.h"
+
+namespace test {
+
+// A fresh folder under /tmp, made the working directory for the life of the object.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // Writes `name` in the folder with `content`; the content defaults to the name itself, so
+  // every file's bytes say which file it started as.
+  void write(const std::string& name, const std::string& content) const;
+  void write(const std::string& name) const { write(name, name); }
+  // Every entry, hidden ones and folders included, with the bytes of each file ("<dir>" for a
+  // folder).
+  std::map<std::string, std::string> contents() const;
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path previous_;
+};
+
+// A dialog the program raised: what it said and how it looked.
+struct Dialog {
+  QString title;
+  QString text;
+  int icon = 0;     // QMessageBox::Icon
+  int buttons = 0;  // how many buttons it offered
+};
+
+// Answers every modal message box while it lives: records it and presses OK.
+class DialogWatcher {
+ public:
+  DialogWatcher();
+  const std::vector<Dialog>& dialogs() const { return dialogs_; }
+
+ private:
+  QTimer timer_;
+  std::vector<Dialog> dialogs_;
+};
+
+// The real window over the current working directory, shown and active.
+class Window {
+ public:
+  Window();
+  ~Window();
+
+  frmClean& form() { return *form_; }
+  QWidget* widget() const;
+  QLineEdit* text() const;
+  QAbstractItemView* list() const;
+  QPushButton* button(const char* name) const;
+  // The entries the list shows, in order.
+  QStringList shown() const;
+  // Lets posted work (a coalesced re-read) run, as the event loop would after a handler.
+  static void settle();
+
+ private:
+  std::unique_ptr<frmClean> form_;
+};
+
+std::string readFile(const std::filesystem::path& path);
+
+}  // namespace test
