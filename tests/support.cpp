@@ -44,13 +44,14 @@ std::string readFile(const std::filesystem::path& path) {
   return bytes.str();
 }
 
-DialogWatcher::DialogWatcher() {
+DialogWatcher::DialogWatcher(std::function<void()> whileOpen) : whileOpen_(std::move(whileOpen)) {
   timer_.setInterval(5);
   QObject::connect(&timer_, &QTimer::timeout, [this] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible()) return;
     dialogs_.push_back(
         {box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size())});
+    if (whileOpen_) whileOpen_();
     if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
       ok->click();
     } else {
@@ -95,6 +96,10 @@ QStringList Window::shown() const {
     names << model->index(row, 0).data().toString();
   }
   return names;
+}
+
+void Window::press(const char* name) const {
+  QTest::mouseClick(button(name), Qt::LeftButton);
 }
 
 void Window::settle() {

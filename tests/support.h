@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -53,11 +54,13 @@ struct Dialog {
 // Answers every modal message box while it lives: records it and presses OK.
 class DialogWatcher {
  public:
-  DialogWatcher();
+  // `whileOpen` runs with each dialog still on screen, before it is answered.
+  explicit DialogWatcher(std::function<void()> whileOpen = {});
   const std::vector<Dialog>& dialogs() const { return dialogs_; }
 
  private:
   QTimer timer_;
+  std::function<void()> whileOpen_;
   std::vector<Dialog> dialogs_;
 };
 
@@ -74,6 +77,7 @@ class Window {
   QPushButton* button(const char* name) const;
   // The entries the list shows, in order.
   QStringList shown() const;
+  void press(const char* button) const;
   // Lets posted work (a coalesced re-read) run, as the event loop would after a handler.
   static void settle();
 

@@ -51,10 +51,9 @@ std::string_view lastPart(std::string_view path) {
 // The folder part of `path` made absolute: a bare name lies in the working directory.
 std::string folderOf(std::string_view path) {
   const auto slash = path.rfind('/');
-  const std::string cwd = platform::posix::currentDirectory();
-  if (slash == path.npos) return cwd;
+  if (slash == path.npos) return platform::posix::currentDirectory();
   std::string folder(path.substr(0, slash == 0 ? 1 : slash));
-  return folder.front() == '/' ? folder : cwd + '/' + folder;
+  return folder.front() == '/' ? folder : platform::posix::currentDirectory() + '/' + folder;
 }
 
 bool sameEntry(const char* a, const char* b, bool followLinks) {
