@@ -23,8 +23,12 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-std::string name(int i) { return "holiday_old_" + std::to_string(i) + ".jpg"; }
-std::string cleaned(int i) { return "holiday_" + std::to_string(i) + ".jpg"; }
+std::string name(int i) {
+  return "holiday_old_" + std::to_string(i) + ".jpg";
+}
+std::string cleaned(int i) {
+  return "holiday_" + std::to_string(i) + ".jpg";
+}
 
 fs::path makeFolder(int files) {
   std::string pattern = (fs::temp_directory_path() / "namewisp-bench-XXXXXX").string();
@@ -38,7 +42,9 @@ fs::path makeFolder(int files) {
   return pattern;
 }
 
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 double bareLoop(int files) {
   const fs::path folder = makeFolder(files);
@@ -85,7 +91,8 @@ double cleanPress(int files) {
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   std::vector<int> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  for (int i = 1; i < argc; ++i)
+    sizes.push_back(std::atoi(argv[i]));
   if (sizes.empty()) sizes = {1000, 10000, 100000};
   int qtArgc = 1;
   platform::Application app(qtArgc, argv);

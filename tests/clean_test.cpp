@@ -1,7 +1,7 @@
 // Pressing Clean on real folders: what is renamed, what is refused, and that nothing is lost.
+#include <gtest/gtest.h>
 #include <QMessageBox>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -58,7 +58,8 @@ TEST(Clean, InAnEmptyFolderSaysNoFilesFoundAndNothingElse) {
 
 TEST(Clean, WithAnEmptyTextOrAnotherCaseChangesNothingAndSaysNothing) {
   TempFolder folder;
-  for (const char* name : {"x_old.txt", "y.txt", "z"}) folder.write(name);
+  for (const char* name : {"x_old.txt", "y.txt", "z"})
+    folder.write(name);
   const Contents before = folder.contents();
   Window window;
   DialogWatcher dialogs;
@@ -123,11 +124,10 @@ TEST(Clean, ShowsTheRenamesSoFarBehindAnErrorAndVisitsNoNewFile) {
   clean(window, "_old");
   ASSERT_EQ(dialogs.dialogs().size(), 1u);
   EXPECT_EQ(behindTheDialog, (QStringList{"a", "b", "b_old", "c_old"}));
-  EXPECT_EQ(folder.contents(), (Contents{{"a", "a_old"},
-                                         {"b", "b"},
-                                         {"b_old", "b_old"},
-                                         {"bb_old", "bb_old"},
-                                         {"c", "c_old"}}));
+  EXPECT_EQ(
+      folder.contents(),
+      (Contents{
+          {"a", "a_old"}, {"b", "b"}, {"b_old", "b_old"}, {"bb_old", "bb_old"}, {"c", "c_old"}}));
 }
 
 TEST(Clean, ReportsAFileThatWentAwayAndGoesOn) {
@@ -163,7 +163,8 @@ class ActingAsNobody {
 
 TEST(Clean, InAReadOnlyFolderChangesNothingAndReportsEachFile) {
   TempFolder folder;
-  for (const char* name : {"a_old", "b_old", "c_old", "d"}) folder.write(name);
+  for (const char* name : {"a_old", "b_old", "c_old", "d"})
+    folder.write(name);
   const Contents before = folder.contents();
   ASSERT_EQ(chmod(folder.path().c_str(), 0555), 0);
   Window window;
@@ -193,7 +194,8 @@ TEST(Clean, KeepsEveryOtherByteOfANameThatIsNotUtf8) {
 
 TEST(Clean, RefusesNamesThatCleanToNothingOrToDotsButAllowsAHiddenName) {
   TempFolder folder;
-  for (const char* name : {"qq", "qq.", "qq..", "qq.hidden"}) folder.write(name);
+  for (const char* name : {"qq", "qq.", "qq..", "qq.hidden"})
+    folder.write(name);
   Window window;
   DialogWatcher dialogs;
   clean(window, "qq");
@@ -221,7 +223,8 @@ TEST(Clean, RenamesFortyThousandMatchingFilesInOnePress) {
   EXPECT_EQ(window.form().files().readCount(), reads + 2);
   const auto names = window.form().files().entries();
   ASSERT_EQ(names.size(), static_cast<std::size_t>(count));
-  for (const auto& name : names) ASSERT_EQ(name.rfind("x", 0), 0u) << name;
+  for (const auto& name : names)
+    ASSERT_EQ(name.rfind("x", 0), 0u) << name;
   EXPECT_TRUE(std::none_of(names.begin(), names.end(),
                            [](const std::string& n) { return n.find("_old") != n.npos; }));
 }

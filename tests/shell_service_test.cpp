@@ -1,8 +1,8 @@
 // The POSIX shell service on its own: every request it refuses, and the ones it lets through.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <sys/stat.h>
+#include <cerrno>
 
 #include "clean/shell_rename.h"
 #include "support.h"
@@ -92,7 +92,8 @@ TEST(ShellService, RefusesEachUnsafeRequestWithOneDialog) {
     EXPECT_EQ(rename("a", c.to), c.result);
     ASSERT_EQ(dialogs.dialogs().size(), 1u);
     EXPECT_TRUE(dialogs.dialogs()[0].text.startsWith("Could not rename \u201Ca\u201D"));
-    EXPECT_TRUE(dialogs.dialogs()[0].text.contains(c.reason)) << dialogs.dialogs()[0].text.toStdString();
+    EXPECT_TRUE(dialogs.dialogs()[0].text.contains(c.reason))
+        << dialogs.dialogs()[0].text.toStdString();
     EXPECT_EQ(dialogs.dialogs()[0].title, "Namewisp");
   }
   DialogWatcher dialogs;
