@@ -1,54 +1,26 @@
 // One press of Clean through the real window against a bare renameat2(RENAME_NOREPLACE) loop
-// over the same names, timed in the same run so that the ratio means something on a shared
-// machine. Usage: clean_pass [files...] (default 1000 10000 100000).
+// and util-linux rename over the same names, each on a fresh folder, timed in the same run so
+// that the ratios mean something on a shared machine.
+// Usage: clean_pass [files...] (default 1000 10000 100000).
 #include <QApplication>
 #include <QLineEdit>
 
-#include <fcntl.h>
 #include <stdio.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "ui/frm_clean.h"
 #include "ui/platform/platform.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-std::string name(int i) {
-  return "holiday_old_" + std::to_string(i) + ".jpg";
-}
-std::string cleaned(int i) {
-  return "holiday_" + std::to_string(i) + ".jpg";
-}
-
-fs::path makeFolder(int files) {
-  std::string pattern = (fs::temp_directory_path() / "namewisp-bench-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  for (int i = 0; i < files; ++i) {
-    const int fd = open((pattern + "/" + name(i)).c_str(), O_CREAT | O_WRONLY, 0644);
-    if (fd < 0) std::abort();
-    close(fd);
-  }
-  sync();  // so that neither side pays for the other's writeback
-  return pattern;
-}
-
-double seconds(Clock::duration d) {
-  return std::chrono::duration<double>(d).count();
-}
+using namespace bench;
 
 double bareLoop(int files) {
-  const fs::path folder = makeFolder(files);
-  fs::current_path(folder);
+  const auto folder = makeFolder(files);
+  std::filesystem::current_path(folder);
   const auto start = Clock::now();
   for (int i = 0; i < files; ++i) {
     if (renameat2(AT_FDCWD, name(i).c_str(), AT_FDCWD, cleaned(i).c_str(), RENAME_NOREPLACE) != 0) {
@@ -56,15 +28,27 @@ double bareLoop(int files) {
       std::abort();
     }
   }
-  const auto took = Clock::now() - start;
-  fs::current_path("/");
-  fs::remove_all(folder);
-  return seconds(took);
+  const double took = seconds(Clock::now() - start);
+  removeFolder(folder);
+  return took;
+}
+
+// util-linux rename (rename.ul on Debian), fed by xargs as a user would for this many files.
+double utilLinux(int files) {
+  const auto folder = makeFolder(files);
+  std::filesystem::current_path(folder);
+  const auto start = Clock::now();
+  const int status =
+      std::system("find . -maxdepth 1 -name '*_old*' -print0 | xargs -0 rename.ul _old ''");
+  const double took = seconds(Clock::now() - start);
+  if (status != 0 || std::filesystem::exists(name(0))) return -1;
+  removeFolder(folder);
+  return took;
 }
 
 double cleanPress(int files) {
-  const fs::path folder = makeFolder(files);
-  fs::current_path(folder);
+  const auto folder = makeFolder(files);
+  std::filesystem::current_path(folder);
   double took = 0;
   {
     frmClean form;
@@ -81,8 +65,7 @@ double cleanPress(int files) {
       std::abort();
     }
   }
-  fs::current_path("/");
-  fs::remove_all(folder);
+  removeFolder(folder);
   return took;
 }
 
@@ -91,17 +74,19 @@ double cleanPress(int files) {
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   std::vector<int> sizes;
-  for (int i = 1; i < argc; ++i)
-    sizes.push_back(std::atoi(argv[i]));
+  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
   if (sizes.empty()) sizes = {1000, 10000, 100000};
   int qtArgc = 1;
   platform::Application app(qtArgc, argv);
 
-  std::printf("%10s %14s %14s %8s\n", "files", "bare loop s", "Clean press s", "ratio");
+  std::printf("%8s %12s %12s %12s %14s %14s\n", "files", "renameat2 s", "rename.ul s",
+              "Clean s", "Clean/bare", "rename.ul/bare");
   for (const int files : sizes) {
     const double bare = bareLoop(files);
+    const double util = utilLinux(files);
     const double press = cleanPress(files);
-    std::printf("%10d %14.3f %14.3f %8.2f\n", files, bare, press, press / bare);
+    std::printf("%8d %12.3f %12.3f %12.3f %14.2f %14.2f\n", files, bare, util, press,
+                press / bare, util / bare);
   }
   return 0;
 }
