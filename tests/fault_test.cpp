@@ -1,0 +1,121 @@
+// Clean under faults and odd names. After each, every file's original bytes must still exist
+// under exactly one name: nothing lost, nothing duplicated, nothing overwritten.
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "support.h"
+
+namespace {
+
+using test::DialogWatcher;
+using test::TempFolder;
+using test::Window;
+using Contents = std::map<std::string, std::string>;
+
+// Every file's bytes, sorted: the same before and after when nothing was lost or copied.
+std::vector<std::string> bytesOf(const Contents& contents) {
+  std::vector<std::string> bytes;
+  for (const auto& [name, content] : contents) bytes.push_back(content);
+  std::sort(bytes.begin(), bytes.end());
+  return bytes;
+}
+
+void clean(Window& window, const QString& removal) {
+  window.text()->setText(removal);
+  window.press("cmdClean");
+  Window::settle();
+}
+
+TEST(Faults, AFolderDeletedUnderTheWindowListsEmptyAndHasNoFiles) {
+  TempFolder folder;
+  std::filesystem::create_directory("doomed");
+  folder.write("doomed/x_old", "x_old");
+  std::filesystem::current_path("doomed");
+  Window window;
+  EXPECT_EQ(window.shown(), QStringList{"x_old"});
+  std::filesystem::remove_all(folder.path() / "doomed");
+  window.press("cmdRefresh");
+  Window::settle();
+  EXPECT_TRUE(window.shown().isEmpty());
+  DialogWatcher dialogs;
+  clean(window, "_old");
+  ASSERT_EQ(dialogs.dialogs().size(), 1u);
+  EXPECT_EQ(dialogs.dialogs()[0].text, "No Files Found!");
+}
+
+TEST(Faults, ChangesBetweenTheListingAndThePressLoseNothing) {
+  TempFolder folder;
+  for (const char* name : {"gone_old", "folder_old", "taken_old", "fine_old"}) folder.write(name);
+  Window window;
+  std::filesystem::remove("gone_old");
+  std::filesystem::remove("folder_old");
+  std::filesystem::create_directory("folder_old");  // a file replaced by a folder
+  folder.write("taken", "appeared");                 // a file appearing at a destination
+  const Contents before = folder.contents();
+  DialogWatcher dialogs;
+  clean(window, "_old");
+  const Contents after = folder.contents();
+  EXPECT_EQ(bytesOf(after), bytesOf(before));
+  EXPECT_EQ(after.at("taken"), "appeared");
+  EXPECT_EQ(after.at("taken_old"), "taken_old");
+  EXPECT_EQ(after.at("fine"), "fine_old");
+  // The shell renames whatever now has the listed name; a folder keeps its contents either way.
+  EXPECT_EQ(after.count("folder"), 1u);
+  ASSERT_EQ(dialogs.dialogs().size(), 2u);
+  EXPECT_TRUE(dialogs.dialogs()[0].text.contains("\u201Cgone_old\u201D"));
+  EXPECT_TRUE(dialogs.dialogs()[1].text.contains("\u201Ctaken_old\u201D"));
+}
+
+TEST(Faults, OddNamesAreCleanedByteForByte) {
+  TempFolder folder;
+  const std::string longest = std::string(251, 'n') + "_old";  // 255 bytes, the most ext4 holds
+  const std::string odd[] = {"line\nbreak_old", "back\\slash_old", "-dash_old", " lead_old",
+                             "trail_old ",      "tab\t_old",       "\xFF\xFE_old", longest,
+                             "x_old_old",       "quote\"'_old"};
+  for (const std::string& name : odd) folder.write(name);
+  const Contents before = folder.contents();
+  Window window;
+  DialogWatcher dialogs;
+  clean(window, "_old");
+  const Contents after = folder.contents();
+  EXPECT_EQ(bytesOf(after), bytesOf(before));
+  EXPECT_TRUE(dialogs.dialogs().empty());
+  for (const std::string& name : odd) {
+    std::string expected = name;
+    for (auto at = expected.find("_old"); at != expected.npos; at = expected.find("_old", at)) {
+      expected.erase(at, 4);
+    }
+    SCOPED_TRACE(expected);
+    ASSERT_EQ(after.count(expected), 1u);
+    EXPECT_EQ(after.at(expected), name);
+  }
+}
+
+TEST(Faults, AHundredThousandFilesAreListedAndCleanedInOnePress) {
+  TempFolder folder;
+  const int count = 100'000;
+  for (int i = 0; i < count; ++i) {
+    const int fd = open(("[draft] " + std::to_string(i)).c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    close(fd);
+  }
+  Window window;
+  ASSERT_EQ(window.form().files().ListCount(), static_cast<std::size_t>(count));
+  DialogWatcher dialogs;
+  clean(window, "[DRAFT] ");
+  clean(window, "[draft] ");
+  EXPECT_TRUE(dialogs.dialogs().empty());
+  const auto names = window.form().files().entries();
+  ASSERT_EQ(names.size(), static_cast<std::size_t>(count));
+  std::vector<int> numbers;
+  for (const auto& name : names) numbers.push_back(std::stoi(name));
+  std::sort(numbers.begin(), numbers.end());
+  for (int i = 0; i < count; ++i) ASSERT_EQ(numbers[static_cast<std::size_t>(i)], i);
+}
+
+}  // namespace
