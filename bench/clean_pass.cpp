@@ -74,19 +74,20 @@ double cleanPress(int files) {
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   std::vector<int> sizes;
-  for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  for (int i = 1; i < argc; ++i)
+    sizes.push_back(std::atoi(argv[i]));
   if (sizes.empty()) sizes = {1000, 10000, 100000};
   int qtArgc = 1;
   platform::Application app(qtArgc, argv);
 
-  std::printf("%8s %12s %12s %12s %14s %14s\n", "files", "renameat2 s", "rename.ul s",
-              "Clean s", "Clean/bare", "rename.ul/bare");
+  std::printf("%8s %12s %12s %12s %14s %14s\n", "files", "renameat2 s", "rename.ul s", "Clean s",
+              "Clean/bare", "rename.ul/bare");
   for (const int files : sizes) {
     const double bare = bareLoop(files);
     const double util = utilLinux(files);
     const double press = cleanPress(files);
-    std::printf("%8d %12.3f %12.3f %12.3f %14.2f %14.2f\n", files, bare, util, press,
-                press / bare, util / bare);
+    std::printf("%8d %12.3f %12.3f %12.3f %14.2f %14.2f\n", files, bare, util, press, press / bare,
+                util / bare);
   }
   return 0;
 }

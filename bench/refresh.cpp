@@ -39,7 +39,8 @@ double bareReadAndSort() {
 template <class F>
 double best(int runs, F f) {
   double fastest = 1e9;
-  for (int i = 0; i < runs; ++i) fastest = std::min(fastest, f());
+  for (int i = 0; i < runs; ++i)
+    fastest = std::min(fastest, f());
   return fastest;
 }
 

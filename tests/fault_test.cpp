@@ -1,7 +1,7 @@
 // Clean under faults and odd names. After each, every file's original bytes must still exist
 // under exactly one name: nothing lost, nothing duplicated, nothing overwritten.
-#include <QTest>
 #include <gtest/gtest.h>
+#include <QTest>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -20,7 +20,8 @@ using Contents = std::map<std::string, std::string>;
 // Every file's bytes, sorted: the same before and after when nothing was lost or copied.
 std::vector<std::string> bytesOf(const Contents& contents) {
   std::vector<std::string> bytes;
-  for (const auto& [name, content] : contents) bytes.push_back(content);
+  for (const auto& [name, content] : contents)
+    bytes.push_back(content);
   std::sort(bytes.begin(), bytes.end());
   return bytes;
 }
@@ -50,12 +51,13 @@ TEST(Faults, AFolderDeletedUnderTheWindowListsEmptyAndHasNoFiles) {
 
 TEST(Faults, ChangesBetweenTheListingAndThePressLoseNothing) {
   TempFolder folder;
-  for (const char* name : {"gone_old", "folder_old", "taken_old", "fine_old"}) folder.write(name);
+  for (const char* name : {"gone_old", "folder_old", "taken_old", "fine_old"})
+    folder.write(name);
   Window window;
   std::filesystem::remove("gone_old");
   std::filesystem::remove("folder_old");
   std::filesystem::create_directory("folder_old");  // a file replaced by a folder
-  folder.write("taken", "appeared");                 // a file appearing at a destination
+  folder.write("taken", "appeared");                // a file appearing at a destination
   const Contents before = folder.contents();
   DialogWatcher dialogs;
   clean(window, "_old");
@@ -74,10 +76,11 @@ TEST(Faults, ChangesBetweenTheListingAndThePressLoseNothing) {
 TEST(Faults, OddNamesAreCleanedByteForByte) {
   TempFolder folder;
   const std::string longest = std::string(251, 'n') + "_old";  // 255 bytes, the most ext4 holds
-  const std::string odd[] = {"line\nbreak_old", "back\\slash_old", "-dash_old", " lead_old",
+  const std::string odd[] = {"line\nbreak_old", "back\\slash_old", "-dash_old",    " lead_old",
                              "trail_old ",      "tab\t_old",       "\xFF\xFE_old", longest,
                              "x_old_old",       "quote\"'_old"};
-  for (const std::string& name : odd) folder.write(name);
+  for (const std::string& name : odd)
+    folder.write(name);
   const Contents before = folder.contents();
   Window window;
   DialogWatcher dialogs;
@@ -113,9 +116,11 @@ TEST(Faults, AHundredThousandFilesAreListedAndCleanedInOnePress) {
   const auto names = window.form().files().entries();
   ASSERT_EQ(names.size(), static_cast<std::size_t>(count));
   std::vector<int> numbers;
-  for (const auto& name : names) numbers.push_back(std::stoi(name));
+  for (const auto& name : names)
+    numbers.push_back(std::stoi(name));
   std::sort(numbers.begin(), numbers.end());
-  for (int i = 0; i < count; ++i) ASSERT_EQ(numbers[static_cast<std::size_t>(i)], i);
+  for (int i = 0; i < count; ++i)
+    ASSERT_EQ(numbers[static_cast<std::size_t>(i)], i);
 }
 
 }  // namespace
