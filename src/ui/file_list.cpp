@@ -42,9 +42,5 @@ void FileList::readIfStale() {
   stale_ = false;
   ++readCount_;
   entries_ = platform::listFiles(folder_);
-  std::vector<platform::Text> shown;
-  shown.reserve(entries_.size());
-  for (const platform::NativeName& name : entries_)
-    shown.push_back(platform::toText(name));
-  form_.setItems(control_, std::move(shown));
+  form_.setItems(control_, entries_);
 }

@@ -84,8 +84,9 @@ class Form {
   // Replaces the text whole, cut to the box's maxLength without splitting a character.
   virtual void setText(ControlId control, const Text& text) = 0;
 
-  // File lists: replaces every entry at once and clears the selection; raises no event.
-  virtual void setItems(ControlId control, std::vector<Text> items) = 0;
+  // File lists: shows `names`, each as toText() shows it, replacing every entry at once and
+  // clearing the selection; raises no event.
+  virtual void setItems(ControlId control, const std::vector<NativeName>& names) = 0;
   virtual std::optional<std::size_t> selectedItem(ControlId control) const = 0;
 };
 

@@ -62,11 +62,11 @@ class FileListView final : public QListView {
     });
   }
 
-  void setItems(std::vector<Text> items) {
+  void setItems(const std::vector<NativeName>& names) {
     QStringList list;
-    list.reserve(static_cast<qsizetype>(items.size()));
-    for (const Text& item : items)
-      list.push_back(toQString(item));
+    list.reserve(static_cast<qsizetype>(names.size()));
+    for (const NativeName& name : names)
+      list.push_back(qt::fromNative(name));
     filling_ = true;
     model_.setStringList(std::move(list));
     filling_ = false;
@@ -167,9 +167,8 @@ class QtForm final : public Form {
     }
   }
 
-  void setItems(ControlId control, std::vector<Text> items) override {
-    if (auto* list = dynamic_cast<FileListView*>(controls_.at(control)))
-      list->setItems(std::move(items));
+  void setItems(ControlId control, const std::vector<NativeName>& names) override {
+    if (auto* list = dynamic_cast<FileListView*>(controls_.at(control))) list->setItems(names);
   }
 
   std::optional<std::size_t> selectedItem(ControlId control) const override {

@@ -1,12 +1,13 @@
 // The process-wide services of platform.h, for Qt on POSIX.
 #include <QApplication>
-#include <QCollator>
 #include <QLocale>
 #include <QMessageBox>
 #include <QMetaObject>
 
 #include <algorithm>
-#include <numeric>
+#include <string>
+
+#include <unicode/ucol.h>
 
 #include "app_info.h"
 #include "ui/platform/platform.h"
@@ -44,28 +45,74 @@ NativeName workingDirectory() {
   return posix::currentDirectory();
 }
 
+namespace {
+
+// Sort keys as plain bytes, so that sorting a large folder compares memory and nothing else.
+class NameCollator {
+ public:
+  NameCollator() {
+    const QLocale locale;  // the user's
+    if (locale.language() == QLocale::C) return;
+    UErrorCode status = U_ZERO_ERROR;
+    collator_ = ucol_open(locale.name().toUtf8().constData(), &status);
+    if (U_FAILURE(status)) {
+      collator_ = nullptr;
+      return;
+    }
+    ucol_setStrength(collator_, UCOL_SECONDARY);  // letter case ignored, accents not
+  }
+  ~NameCollator() {
+    if (collator_ != nullptr) ucol_close(collator_);
+  }
+  NameCollator(const NameCollator&) = delete;
+  NameCollator& operator=(const NameCollator&) = delete;
+
+  std::string key(const NativeName& name) const {
+    // Folding first also makes the C locale, which orders by code point, ignore case.
+    const QString folded = qt::fromNative(name).toCaseFolded();
+    if (collator_ == nullptr) return folded.toStdString();  // UTF-8 sorts in code point order
+    const auto* text = reinterpret_cast<const UChar*>(folded.utf16());
+    const auto length = static_cast<std::int32_t>(folded.size());
+    std::string key(static_cast<std::size_t>(length) * 2 + 16, '\0');
+    for (;;) {
+      const std::int32_t size =
+          ucol_getSortKey(collator_, text, length, reinterpret_cast<std::uint8_t*>(key.data()),
+                          static_cast<std::int32_t>(key.size()));
+      if (static_cast<std::size_t>(size) <= key.size()) {
+        key.resize(static_cast<std::size_t>(size));
+        return key;
+      }
+      key.resize(static_cast<std::size_t>(size));
+    }
+  }
+
+ private:
+  UCollator* collator_ = nullptr;
+};
+
+}  // namespace
+
 std::vector<NativeName> listFiles(const NativeName& folder) {
   std::vector<NativeName> names = posix::readFileNames(folder);
 
-  QCollator collator;  // the user's locale
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  // Folding first also makes the C locale, which compares code points, ignore case.
-  std::vector<QCollatorSortKey> keys;
-  keys.reserve(names.size());
-  for (const NativeName& name : names) {
-    keys.push_back(collator.sortKey(QString::fromUtf8(name).toCaseFolded()));
-  }
-  std::vector<std::size_t> order(names.size());
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    const int byKey = keys[a].compare(keys[b]);
-    return byKey != 0 ? byKey < 0 : names[a] < names[b];  // bytes break ties, so order is total
+  const NameCollator collator;
+  struct Keyed {
+    std::string key;
+    std::size_t index;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i)
+    keyed.push_back({collator.key(names[i]), i});
+  std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+    const int byKey = a.key.compare(b.key);
+    return byKey != 0 ? byKey < 0 : names[a.index] < names[b.index];  // bytes break ties
   });
 
   std::vector<NativeName> sorted;
   sorted.reserve(names.size());
-  for (const std::size_t i : order)
-    sorted.push_back(std::move(names[i]));
+  for (const Keyed& k : keyed)
+    sorted.push_back(std::move(names[k.index]));
   return sorted;
 }
 
@@ -74,7 +121,7 @@ Text toLower(const Text& text) {
 }
 
 Text toText(const NativeName& name) {
-  return fromQString(QString::fromUtf8(name));
+  return fromQString(qt::fromNative(name));
 }
 
 NativeName toNative(const Text& text) {

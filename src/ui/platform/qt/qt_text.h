@@ -16,4 +16,9 @@ inline Text fromQString(const QString& text) {
               static_cast<std::size_t>(text.size()));
 }
 
+// Names on POSIX are bytes, UTF-8 by convention; what is not valid shows as U+FFFD.
+inline QString fromNative(const NativeName& name) {
+  return QString::fromUtf8(name);
+}
+
 }  // namespace platform::qt
