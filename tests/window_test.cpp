@@ -214,7 +214,10 @@ TEST(Window, CloseAndTheCloseBoxEndTheEventLoop) {
         window.widget()->close();  // what the title bar's close box does
       }
     });
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });  // a guard, not the answer
+    QTimer guard;  // ends a loop that would not end; gone with this scope
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    guard.start(5000);
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_EQ(window.widget(), nullptr) << "no visible window is left";
   }

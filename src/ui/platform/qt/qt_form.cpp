@@ -1,6 +1,4 @@
 // The form of platform.h as Qt widgets: one helper per kind of control, built from the table.
-#include <QAbstractItemView>
-#include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -98,7 +96,7 @@ class QtForm final : public Form {
     const QScreen* screen = QGuiApplication::primaryScreen();
     dpi_ = screen != nullptr ? screen->logicalDotsPerInch() : 96.0;
 
-    window_.setObjectName(QString::fromUtf8(layout.name.data(), std::ssize(layout.name)));
+    window_.setObjectName(qt::toQString(layout.name));
     window_.setWindowTitle(toQString(layout.caption));
     // A fixed single border: a title bar with close and minimise boxes, no maximise box.
     window_.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -117,13 +115,8 @@ class QtForm final : public Form {
     window_.setFont(font);
 
     for (ControlId id = 0; id < layout.controls.size(); ++id) {
-      QWidget* control = createControl(layout.controls[id], id);
-      control->setObjectName(
-          QString::fromUtf8(layout.controls[id].name.data(), std::ssize(layout.controls[id].name)));
-      control->setFont(font);
-      const ControlLayout& c = layout.controls[id];
-      control->setGeometry(pixels(c.left), pixels(c.top), pixels(c.width), pixels(c.height));
-      controls_.push_back(control);
+      controls_.push_back(createControl(layout.controls[id], id));
+      controls_.back()->setFont(font);
     }
     QWidget* previous = nullptr;
     for (std::size_t i = 0; i < controls_.size(); ++i) {
@@ -208,6 +201,8 @@ class QtForm final : public Form {
         break;
       }
     }
+    widget->setObjectName(qt::toQString(c.name));
+    widget->setGeometry(pixels(c.left), pixels(c.top), pixels(c.width), pixels(c.height));
     if (c.textColour || c.backColour) {
       QPalette palette = widget->palette();
       if (c.textColour) {
