@@ -1,9 +1,7 @@
 // What the file list shows of a real folder, and in what order.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QLocale>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "support.h"
 
@@ -51,18 +49,13 @@ TEST(FileList, SortsByTheUsersLocaleIgnoringCaseWithBytesBreakingTies) {
 TEST(FileList, ListsFortyThousandFiles) {
   TempFolder folder;
   const int count = 40'000;  // more than a 16-bit count can hold
-  for (int i = 0; i < count; ++i) {
-    const int fd = open(("f" + std::to_string(100000 + i)).c_str(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    close(fd);
-  }
+  folder.makeEmpty("f", count);
   Window window;
   EXPECT_EQ(window.form().files().ListCount(), static_cast<std::size_t>(count));
   EXPECT_EQ(window.list()->model()->rowCount(), count);
-  EXPECT_EQ(window.form().files().List(count - 1), "f" + std::to_string(100000 + count - 1));
+  EXPECT_EQ(window.form().files().List(count - 1), "f9999") << "by name, so f9999 sorts last";
   window.list()->setCurrentIndex(window.list()->model()->index(count - 1, 0));
-  EXPECT_EQ(window.text()->text(),
-            QString::fromStdString("f" + std::to_string(100000 + count - 1)));
+  EXPECT_EQ(window.text()->text(), "f9999");
 }
 
 TEST(FileList, KeepsANameThatIsNotUtf8ByteForByte) {

@@ -3,7 +3,10 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -26,6 +29,14 @@ TempFolder::~TempFolder() {
 
 void TempFolder::write(const std::string& name, const std::string& content) const {
   std::ofstream(path_ / name, std::ios::binary) << content;
+}
+
+void TempFolder::makeEmpty(const std::string& prefix, int count) const {
+  for (int i = 0; i < count; ++i) {
+    const int fd = open((path_ / (prefix + std::to_string(i))).c_str(), O_CREAT | O_WRONLY, 0644);
+    if (fd < 0) throw std::runtime_error("cannot make " + prefix + std::to_string(i));
+    close(fd);
+  }
 }
 
 std::map<std::string, std::string> TempFolder::contents() const {

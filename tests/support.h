@@ -34,6 +34,8 @@ class TempFolder {
   // every file's bytes say which file it started as.
   void write(const std::string& name, const std::string& content) const;
   void write(const std::string& name) const { write(name, name); }
+  // Empty files named `prefix` followed by 0, 1, ... count - 1: quick to make by the ten thousand.
+  void makeEmpty(const std::string& prefix, int count) const;
   // Every entry, hidden ones and folders included, with the bytes of each file ("<dir>" for a
   // folder).
   std::map<std::string, std::string> contents() const;
