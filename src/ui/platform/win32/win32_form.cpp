@@ -317,21 +317,23 @@ class Win32Form final : public Form {
     layOut(dpi);
   }
 
-  // Raises the selection event for a click on the entry that is already selected: the user
-  // picked it again, though the list sends no LBN_SELCHANGE for it.
+  // Raises the selection event for a press on the entry that is already selected: the user
+  // picked it again, though the list sends no LBN_SELCHANGE for it. A second press soon after
+  // the first arrives as a double click.
   static LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                    DWORD_PTR data) {
+    if (message != WM_LBUTTONDOWN && message != WM_LBUTTONDBLCLK)
+      return DefSubclassProc(list, message, wParam, lParam);
     auto* self = reinterpret_cast<Win32Form*>(data);
-    if (message == WM_LBUTTONDOWN) {
-      const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, lParam);
-      const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
-      self->reclick_ = HIWORD(hit) == 0 && selected != LB_ERR && LOWORD(hit) == selected;
-      self->changesAtPress_ = self->selectionChanges_;
-    }
+    const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, lParam);
+    const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    const bool again = HIWORD(hit) == 0 && selected != LB_ERR && LOWORD(hit) == selected;
+    const unsigned changes = self->selectionChanges_;
     const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
-    if (message == WM_LBUTTONUP && self->reclick_) {
-      self->reclick_ = false;
-      if (self->selectionChanges_ == self->changesAtPress_) self->onClick_(self->list_);
+    // Where the list ran a drag-detection loop, the selection may have moved meanwhile.
+    if (again && self->selectionChanges_ == changes &&
+        SendMessageW(list, LB_GETCURSEL, 0, 0) == selected) {
+      self->onClick_(self->list_);
     }
     return result;
   }
@@ -387,8 +389,6 @@ class Win32Form final : public Form {
   bool closedByOwner_ = false;
   ControlId list_ = 0;
   unsigned selectionChanges_ = 0;
-  unsigned changesAtPress_ = 0;
-  bool reclick_ = false;
 };
 
 }  // namespace
