@@ -204,6 +204,8 @@ INPUT key(WORD virtualKey, wchar_t character, bool up) {
   input.ki.wVk = virtualKey;
   input.ki.wScan = character;
   input.ki.dwFlags = (character != 0 ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0);
+  // The navigation block, not the numeric keypad.
+  if (virtualKey >= VK_PRIOR && virtualKey <= VK_DOWN) input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
   return input;
 }
 
