@@ -8,14 +8,20 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko: nothing here needs them, and their install prompts would wait forever.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
-if [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ]; then
-  exec wine "$@"
-fi
 here=$(dirname "$0")
+if [ -n "${NAMEWISP_TEST_DPI:-}" ]; then
+  # A display of another density for this program: Wine reads it when a process starts.
+  set -- "$here/wine-dpi.sh" "$NAMEWISP_TEST_DPI" "$@"
+else
+  set -- wine "$@"
+fi
+if [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ]; then
+  exec "$@"
+fi
 if [ -z "${WINEPREFIX:-}" ]; then
   WINEPREFIX=$(mktemp -d)
   export WINEPREFIX
   trap 'wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX"' EXIT
 fi
 # The prefix is made on the display the program will use: Wine's desktop keeps the first one.
-xvfb-run -a -s "-screen 0 1024x768x24" sh -c '"$0" && wine "$@"' "$here/wine-prefix.sh" "$@"
+xvfb-run -a -s "-screen 0 1024x768x24" sh -c '"$0" && "$@"' "$here/wine-prefix.sh" "$@"

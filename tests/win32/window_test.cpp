@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ TEST(Window, IsLaidOutAsItsTableSaysAtTheDpiInUse) {
   const HWND form = window.hwnd();
   ASSERT_NE(form, nullptr);
   const UINT dpi = platform::win32::dpiOf(form);
+  if (const char* expected = std::getenv("NAMEWISP_TEST_DPI")) {
+    ASSERT_EQ(dpi, static_cast<UINT>(std::atoi(expected))) << "the display the run asked for";
+  }
   const auto pixels = [dpi](int twips) { return MulDiv(twips, static_cast<int>(dpi), 1440); };
 
   EXPECT_EQ(test::windowText(form), L"Namewisp");
@@ -254,6 +258,11 @@ TEST(Window, CloseAndTheCloseBoxEndTheEventLoop) {
       {"Close button", [](Window& w) { test::click(w.control(frmClean::cmdClose)); }},
       {"close box", [](Window& w) { PostMessageW(w.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
       {"Alt+F4", [](Window&) { test::press(VK_F4, VK_MENU); }},
+      {"Close with a re-read still posted",
+       [](Window& w) {
+         w.form().cmdRefresh_Click();
+         w.form().cmdClose_Click();
+       }},
   };
   for (const Way& way : ways) {
     SCOPED_TRACE(way.name);

@@ -121,7 +121,10 @@ class Win32Form final : public Form {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
   }
 
+  // Once the window is gone (unloaded, with a re-read still posted) the controls read as empty
+  // and ignore changes.
   Text text(ControlId control) const override {
+    if (hwnd_ == nullptr) return {};
     const HWND box = controls_.at(control);
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
     text.resize(
@@ -130,6 +133,7 @@ class Win32Form final : public Form {
   }
 
   void setText(ControlId control, const Text& text) override {
+    if (hwnd_ == nullptr) return;
     const ControlLayout& layout = layout_.controls[control];
     const Text shown =
         layout.maxLength > 0 ? cutToLength(text, static_cast<std::size_t>(layout.maxLength)) : text;
@@ -137,6 +141,7 @@ class Win32Form final : public Form {
   }
 
   void setItems(ControlId control, std::vector<Text> items) override {
+    if (hwnd_ == nullptr) return;
     const HWND list = controls_.at(control);
     std::size_t characters = 0;
     for (const Text& item : items)
@@ -155,6 +160,7 @@ class Win32Form final : public Form {
   }
 
   std::optional<std::size_t> selectedItem(ControlId control) const override {
+    if (hwnd_ == nullptr) return std::nullopt;
     const LRESULT selected = SendMessageW(controls_.at(control), LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR) return std::nullopt;
     return static_cast<std::size_t>(selected);
@@ -201,6 +207,7 @@ class Win32Form final : public Form {
         onEraseBackground(reinterpret_cast<HDC>(wParam));
         return 1;
       case WM_ACTIVATE:
+        if (HIWORD(wParam) != 0) break;  // minimised: nothing to focus
         onActivate(LOWORD(wParam));
         return 0;
       case WM_DPICHANGED:
@@ -211,6 +218,7 @@ class Win32Form final : public Form {
   }
 
   bool onCreate() {
+    ++openForms;  // a failed creation is destroyed too
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     for (ControlId id = 0; id < layout_.controls.size(); ++id) {
       const ControlLayout& control = layout_.controls[id];
@@ -256,7 +264,7 @@ class Win32Form final : public Form {
       }
     }
     layOut(win32::dpiOf(hwnd_));
-    ++openForms;
+    created_ = true;
     return true;
   }
 
@@ -264,7 +272,7 @@ class Win32Form final : public Form {
     --openForms;
     // A form destroyed by its owner is not the user leaving: the loop that runs is not ours
     // to end.
-    if (openForms == 0 && !closedByOwner_) PostQuitMessage(0);
+    if (openForms == 0 && !closedByOwner_) PostQuitMessage(created_ ? 0 : 1);
   }
 
   void onCommand(int id, UINT code) {
@@ -389,6 +397,7 @@ class Win32Form final : public Form {
   HFONT font_ = nullptr;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   HWND focus_ = nullptr;
+  bool created_ = false;
   bool closedByOwner_ = false;
   ControlId list_ = 0;
   WNDPROC listProcBefore_ = nullptr;
