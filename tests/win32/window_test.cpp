@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -185,11 +186,56 @@ TEST(Window, AccessKeysPressTheirButtons) {
   EXPECT_EQ(window.shown(), std::vector<std::wstring>{L"new.txt"});
 }
 
-TEST(Window, TextBoxHoldsSixtyCharactersTyped) {
+TEST(Window, TextBoxHoldsSixtyCharactersTypedAndNeverHalfACharacter) {
   TempFolder folder;
   Window window;
-  test::type(std::wstring(70, L'x'));
-  EXPECT_EQ(window.text(), std::wstring(60, L'x'));
+  struct Case {
+    std::wstring typed;
+    std::wstring held;
+  };
+  const Case cases[] = {
+      {std::wstring(70, L'x'), std::wstring(60, L'x')},
+      // A character outside the Basic Multilingual Plane is two code units, typed as two.
+      {std::wstring(59, L'y') + L"😀", std::wstring(59, L'y')},
+      {std::wstring(58, L'y') + L"😀", std::wstring(58, L'y') + L"😀"},
+      {std::wstring(59, L'y') + L"😀z", std::wstring(59, L'y') + L"z"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(test::utf8(c.typed));
+    SetWindowTextW(window.control(frmClean::txtRemove), L"");
+    test::type(c.typed);
+    EXPECT_EQ(window.text(), c.held);
+  }
+}
+
+TEST(Window, APasteCutAtSixtyNeverLeavesHalfACharacter) {
+  TempFolder folder;
+  Window window;
+  const std::wstring pasted = L"😀😀";
+  ASSERT_TRUE(OpenClipboard(window.hwnd()));
+  EmptyClipboard();
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+  std::copy_n(pasted.c_str(), pasted.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
+  GlobalUnlock(memory);
+  SetClipboardData(CF_UNICODETEXT, memory);
+  CloseClipboard();
+
+  struct Case {
+    int typed;  // characters in the box before the paste
+    std::wstring held;
+  };
+  const Case cases[] = {
+      {57, std::wstring(57, L'p') + L"😀"},  // room for one character and a half
+      {58, std::wstring(58, L'p') + L"😀"},
+      {59, std::wstring(59, L'p')},  // room for half a character
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    SetWindowTextW(window.control(frmClean::txtRemove), L"");
+    test::type(std::wstring(static_cast<std::size_t>(c.typed), L'p'));
+    test::press('V', VK_CONTROL);
+    EXPECT_EQ(window.text(), c.held);
+  }
 }
 
 TEST(Window, SelectingAnEntryCopiesItsBareNameCutToSixty) {

@@ -253,15 +253,12 @@ class Win32Form final : public Form {
       if (control.kind == ControlKind::TextBox && control.maxLength > 0) {
         SendMessageW(child, EM_SETLIMITTEXT, static_cast<WPARAM>(control.maxLength), 0);
       }
-      if (control.kind == ControlKind::FileList) {
-        // Subclassed the classic way: SetWindowSubclass keeps its data in window properties,
-        // which under Wine costs a round trip to the server on every message, 100,000 times
-        // over when the list fills.
-        SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        listProcBefore_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc)));
-        list_ = id;
-      }
+      // Subclassed the classic way: SetWindowSubclass keeps its data in window properties,
+      // which under Wine costs a round trip to the server on every message, 100,000 times over
+      // when the list fills.
+      SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      procsBefore_.push_back(reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc))));
     }
     layOut(win32::dpiOf(hwnd_));
     created_ = true;
@@ -328,24 +325,71 @@ class Win32Form final : public Form {
     layOut(dpi);
   }
 
+  static LRESULT CALLBACK controlProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(child, GWLP_USERDATA));
+    const auto id = static_cast<ControlId>(GetDlgCtrlID(child) - controlId(0));
+    switch (self->layout_.controls[id].kind) {
+      case ControlKind::TextBox:
+        return self->onTextBoxMessage(child, self->procsBefore_[id], message, wParam, lParam);
+      case ControlKind::FileList:
+        return self->onListMessage(child, id, message, wParam, lParam);
+      default:
+        return CallWindowProcW(self->procsBefore_[id], child, message, wParam, lParam);
+    }
+  }
+
+  // The box's limit counts UTF-16 code units, and a character outside the Basic Multilingual
+  // Plane arrives as two of them: one that does not fit whole is left out whole.
+  LRESULT onTextBoxMessage(HWND box, WNDPROC before, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHAR) {
+      const auto unit = static_cast<wchar_t>(wParam);
+      if (IS_HIGH_SURROGATE(unit)) {
+        DWORD start = 0, end = 0;
+        SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        const auto kept = static_cast<LRESULT>(GetWindowTextLengthW(box)) - (end - start);
+        dropLowSurrogate_ = kept + 2 > SendMessageW(box, EM_GETLIMITTEXT, 0, 0);
+        if (dropLowSurrogate_) return 0;
+      } else if (IS_LOW_SURROGATE(unit) && dropLowSurrogate_) {
+        dropLowSurrogate_ = false;
+        return 0;
+      } else {
+        dropLowSurrogate_ = false;
+      }
+    }
+    const LRESULT result = CallWindowProcW(before, box, message, wParam, lParam);
+    if (message == WM_PASTE) dropHalfCharacterBeforeCaret(box);
+    return result;
+  }
+
+  // A paste cut at the limit can end between the halves of a pair.
+  static void dropHalfCharacterBeforeCaret(HWND box) {
+    DWORD caret = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+    if (caret == 0 || caret > text.size() || !IS_HIGH_SURROGATE(text[caret - 1])) return;
+    if (caret < text.size() && IS_LOW_SURROGATE(text[caret])) return;
+    SendMessageW(box, EM_SETSEL, caret - 1, caret);
+    SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+  }
+
   // Raises the selection event for a press on the entry that is already selected: the user
   // picked it again, though the list sends no LBN_SELCHANGE for it. A second press soon after
   // the first arrives as a double click.
-  static LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(list, GWLP_USERDATA));
-    const WNDPROC before = self->listProcBefore_;
+  LRESULT onListMessage(HWND list, ControlId id, UINT message, WPARAM wParam, LPARAM lParam) {
+    const WNDPROC before = procsBefore_[id];
     if (message != WM_LBUTTONDOWN && message != WM_LBUTTONDBLCLK)
       return CallWindowProcW(before, list, message, wParam, lParam);
     const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, lParam);
     const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
     const bool again = HIWORD(hit) == 0 && selected != LB_ERR && LOWORD(hit) == selected;
-    const unsigned changes = self->selectionChanges_;
+    const unsigned changes = selectionChanges_;
     const LRESULT result = CallWindowProcW(before, list, message, wParam, lParam);
     // Where the list ran a drag-detection loop, the selection may have moved meanwhile.
-    if (again && self->selectionChanges_ == changes &&
-        SendMessageW(list, LB_GETCURSEL, 0, 0) == selected) {
-      self->onClick_(self->list_);
-    }
+    if (again && selectionChanges_ == changes && SendMessageW(list, LB_GETCURSEL, 0, 0) == selected)
+      onClick_(id);
     return result;
   }
 
@@ -399,9 +443,9 @@ class Win32Form final : public Form {
   HWND focus_ = nullptr;
   bool created_ = false;
   bool closedByOwner_ = false;
-  ControlId list_ = 0;
-  WNDPROC listProcBefore_ = nullptr;
+  std::vector<WNDPROC> procsBefore_;  // the controls' own window procedures
   unsigned selectionChanges_ = 0;
+  bool dropLowSurrogate_ = false;
 };
 
 }  // namespace
