@@ -1,6 +1,8 @@
 // The Win32 window as the user meets it: layout, focus, keys, the text box and the handlers.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -100,6 +102,10 @@ TEST(Window, IsLaidOutAsItsTableSaysAtTheDpiInUse) {
   EXPECT_FALSE(listStyle & LBS_SORT) << "the entries come sorted by the user's locale";
   for (const auto id : {frmClean::cmdRefresh, frmClean::cmdClean, frmClean::cmdClose}) {
     EXPECT_EQ(GetWindowLongPtrW(window.control(id), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+    // Only version 6 of the common controls, which the manifest asks for, knows this message.
+    SIZE ideal{};
+    EXPECT_TRUE(
+        SendMessageW(window.control(id), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
   }
   EXPECT_EQ(SendMessageW(window.control(frmClean::txtRemove), EM_GETLIMITTEXT, 0, 0), 60);
 }
