@@ -31,7 +31,8 @@ class frmClean {
     cmdClose
   };
 
-  // The file list, for tests and benchmarks that count its reads.
+  // For tests and benchmarks: the platform's form, and the file list with its read count.
+  platform::Form& form() { return *form_; }
   FileList& files() { return FileChoice; }
 
  private:

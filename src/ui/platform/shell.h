@@ -6,8 +6,9 @@
 
 #if defined(_WIN32)
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 #else
 

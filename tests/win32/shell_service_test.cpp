@@ -1,0 +1,74 @@
+// ShellRename handed to the real Windows shell (SHFileOperationW), in a real folder.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <iostream>
+#include <map>
+#include <string>
+
+#include "clean/shell_rename.h"
+#include "support.h"
+
+namespace {
+
+using test::TempFolder;
+using Contents = std::map<std::wstring, std::string>;
+
+TEST(ShellService, RenamesInTheFolderAndNeverReplaces) {
+  struct Case {
+    const char* what;
+    std::vector<std::wstring> files;
+    std::wstring source, destination;  // the destination's bare name
+    bool succeeds;
+    Contents after;
+  };
+  const Case cases[] = {
+      {"a plain rename",
+       {L"a_old.txt", L"b.txt"},
+       L"a_old.txt",
+       L"a.txt",
+       true,
+       Contents{{L"a.txt", "a_old.txt"}, {L"b.txt", "b.txt"}}},
+      {"another file has the new name",
+       {L"c_old.txt", L"c.txt"},
+       L"c_old.txt",
+       L"c.txt",
+       false,
+       Contents{{L"c_old.txt", "c_old.txt"}, {L"c.txt", "c.txt"}}},
+      {"the source is gone",
+       {L"d.txt"},
+       L"gone.txt",
+       L"e.txt",
+       false,
+       Contents{{L"d.txt", "d.txt"}}},
+      {"Greek",
+       {L"αρχείο_old.txt"},
+       L"αρχείο_old.txt",
+       L"αρχείο.txt",
+       true,
+       Contents{{L"αρχείο.txt", test::utf8(L"αρχείο_old.txt")}}},
+      {"Japanese",
+       {L"報告書_old.txt"},
+       L"報告書_old.txt",
+       L"報告書.txt",
+       true,
+       Contents{{L"報告書.txt", test::utf8(L"報告書_old.txt")}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    for (const std::wstring& file : c.files)
+      folder.write(file);
+    test::DialogWatcher watcher;
+    const std::wstring destination = platform::workingDirectory() + L"\\" + c.destination;
+    const std::int32_t result = clean::ShellRename(c.source, destination);
+    EXPECT_EQ(result == 0, c.succeeds) << "result " << result;
+    EXPECT_EQ(folder.contents(), c.after);
+    for (const test::Dialog& d : watcher.dialogs()) {
+      EXPECT_NE(d.pressed, IDYES);
+      std::cout << "dialog \"" << test::utf8(d.caption) << "\": \"" << test::utf8(d.text) << "\"\n";
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+// What the Windows window and end-to-end tests share: a real temporary folder that is the
+// working directory, a watcher thread that answers the process's dialogs, the real window with
+// its controls found by id, and real keyboard and mouse input.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ui/frm_clean.h"
+
+namespace test {
+
+// The test program's one Application, made in its main.
+platform::Application& application();
+
+// A fresh folder under the temporary folder, made the working directory for the life of the
+// object.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // Writes `name` in the folder with `content`; the content defaults to the name in UTF-8, so
+  // every file's bytes say which file it started as.
+  void write(const std::wstring& name, const std::string& content) const;
+  void write(const std::wstring& name) const;
+  // Every entry, hidden ones and folders included, with the bytes of each file ("<dir>" for a
+  // folder).
+  std::map<std::wstring, std::string> contents() const;
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path previous_;
+};
+
+std::string utf8(const std::wstring& text);
+
+// A dialog of this process: what it said and what the watcher pressed.
+struct Dialog {
+  std::wstring caption;
+  std::wstring text;         // its static texts, one per line
+  std::vector<int> buttons;  // the ids of its buttons
+  bool icon = false;
+  int pressed = 0;
+};
+
+// While it lives, answers every dialog (class #32770) that the UI thread shows, from a thread
+// of its own, since the dialog's modal loop holds the UI thread: records it and presses the
+// button that leaves things as they are (No, Cancel, then OK).
+class DialogWatcher {
+ public:
+  DialogWatcher();
+  ~DialogWatcher();
+  std::vector<Dialog> dialogs() const;
+
+ private:
+  void watch();
+
+  DWORD uiThread_;
+  std::atomic<bool> stop_ = false;
+  mutable std::mutex mutex_;
+  std::vector<Dialog> dialogs_;
+  std::vector<HWND> answered_;
+  std::thread thread_;
+};
+
+// The real window over the current working directory, shown and in front.
+class Window {
+ public:
+  Window();
+  ~Window();
+
+  frmClean& form() { return *form_; }
+  // The top-level window, or null once it is gone.
+  HWND hwnd() const;
+  HWND control(frmClean::Control control) const;
+  std::wstring text() const;
+  // The entries the list shows, in order.
+  std::vector<std::wstring> shown() const;
+
+  // Runs every message waiting, as the event loop would, until none is left.
+  static void settle();
+
+ private:
+  std::unique_ptr<frmClean> form_;
+};
+
+// Real input, through the system's input queue, to whatever has the focus; each settles.
+void type(const std::wstring& text);
+void press(WORD key, WORD modifier = 0);
+void click(HWND window, POINT at);  // `at` in the window's client coordinates
+void click(HWND window);            // at its centre
+
+std::string readFile(const std::filesystem::path& path);
+std::wstring windowText(HWND window);
+std::wstring className(HWND window);
+
+}  // namespace test
