@@ -84,12 +84,4 @@ TEST(RenamesFor, MatchesNamesThatAreNotUtf8) {
   EXPECT_EQ(exact[0].destination, "/f/\xFF\xFEx");
 }
 
-TEST(CutToLength, NeverLeavesHalfASurrogatePair) {
-  EXPECT_EQ(platform::cutToLength(u"abcdef", 4), u"abcd");
-  EXPECT_EQ(platform::cutToLength(u"abc", 4), u"abc");
-  EXPECT_EQ(platform::cutToLength(u"abc😀", 4), u"abc");  // the pair would be split
-  EXPECT_EQ(platform::cutToLength(u"ab😀", 4), u"ab😀");
-  EXPECT_EQ(platform::cutToLength(u"😀", 0), u"");
-}
-
 }  // namespace
