@@ -112,8 +112,7 @@ int Application::exec() {
 
 void messageBox(const Text& text) {
   // No owner, yet task-modal: the window must not take another Clean while a pass waits here.
-  MessageBoxW(nullptr, toWide(text).c_str(), toWide(NAMEWISP_TITLE).c_str(),
-              MB_OK | MB_TASKMODAL);
+  MessageBoxW(nullptr, toWide(text).c_str(), toWide(NAMEWISP_TITLE).c_str(), MB_OK | MB_TASKMODAL);
 }
 
 void post(std::function<void()> task) {
