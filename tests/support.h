@@ -17,33 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "temp_folder.h"
 #include "ui/frm_clean.h"
 
 namespace test {
-
-// A fresh folder under /tmp, made the working directory for the life of the object.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  // Writes `name` in the folder with `content`; the content defaults to the name itself, so
-  // every file's bytes say which file it started as.
-  void write(const std::string& name, const std::string& content) const;
-  void write(const std::string& name) const { write(name, name); }
-  // Empty files named `prefix` followed by 0, 1, ... count - 1: quick to make by the ten thousand.
-  void makeEmpty(const std::string& prefix, int count) const;
-  // Every entry, hidden ones and folders included, with the bytes of each file ("<dir>" for a
-  // folder).
-  std::map<std::string, std::string> contents() const;
-
- private:
-  std::filesystem::path path_;
-  std::filesystem::path previous_;
-};
 
 // A dialog the program raised: what it said and how it looked.
 struct Dialog {
@@ -86,7 +63,5 @@ class Window {
  private:
   std::unique_ptr<frmClean> form_;
 };
-
-std::string readFile(const std::filesystem::path& path);
 
 }  // namespace test

@@ -8,43 +8,6 @@
 
 namespace test {
 
-TempFolder::TempFolder() : previous_(std::filesystem::current_path()) {
-  const std::filesystem::path base = std::filesystem::temp_directory_path();
-  for (unsigned attempt = 0;; ++attempt) {
-    path_ = base / (L"namewisp-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                    std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(attempt));
-    if (CreateDirectoryW(path_.c_str(), nullptr)) break;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("no temporary folder");
-  }
-  std::filesystem::current_path(path_);
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::current_path(previous_, ignored);
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-    SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-  }
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void TempFolder::write(const std::wstring& name, const std::string& content) const {
-  std::ofstream(path_ / name, std::ios::binary) << content;
-}
-
-void TempFolder::write(const std::wstring& name) const {
-  write(name, utf8(name));
-}
-
-std::map<std::wstring, std::string> TempFolder::contents() const {
-  std::map<std::wstring, std::string> result;
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-    const std::wstring name = entry.path().filename().wstring();
-    result[name] = entry.is_directory() ? "<dir>" : readFile(entry.path());
-  }
-  return result;
-}
-
 std::string utf8(const std::wstring& text) {
   if (text.empty()) return {};
   const int length = static_cast<int>(text.size());
@@ -53,13 +16,6 @@ std::string utf8(const std::wstring& text) {
   std::string out(static_cast<std::size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.c_str(), length, out.data(), size, nullptr, nullptr);
   return out;
-}
-
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
 }
 
 std::wstring windowText(HWND window) {

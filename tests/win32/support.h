@@ -15,35 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include "temp_folder.h"
 #include "ui/frm_clean.h"
 
 namespace test {
 
 // The test program's one Application, made in its main.
 platform::Application& application();
-
-// A fresh folder under the temporary folder, made the working directory for the life of the
-// object.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  // Writes `name` in the folder with `content`; the content defaults to the name in UTF-8, so
-  // every file's bytes say which file it started as.
-  void write(const std::wstring& name, const std::string& content) const;
-  void write(const std::wstring& name) const;
-  // Every entry, hidden ones and folders included, with the bytes of each file ("<dir>" for a
-  // folder).
-  std::map<std::wstring, std::string> contents() const;
-
- private:
-  std::filesystem::path path_;
-  std::filesystem::path previous_;
-};
 
 std::string utf8(const std::wstring& text);
 
@@ -103,7 +81,6 @@ void press(WORD key, WORD modifier = 0);
 void click(HWND window, POINT at);  // `at` in the window's client coordinates
 void click(HWND window);            // at its centre
 
-std::string readFile(const std::filesystem::path& path);
 std::wstring windowText(HWND window);
 std::wstring className(HWND window);
 
