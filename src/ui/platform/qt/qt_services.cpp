@@ -4,12 +4,12 @@
 #include <QMessageBox>
 #include <QMetaObject>
 
-#include <algorithm>
 #include <string>
 
 #include <unicode/ucol.h>
 
 #include "app_info.h"
+#include "ui/platform/name_order.h"
 #include "ui/platform/platform.h"
 #include "ui/platform/posix/posix_files.h"
 #include "ui/platform/qt/qt_text.h"
@@ -93,27 +93,9 @@ class NameCollator {
 }  // namespace
 
 std::vector<NativeName> listFiles(const NativeName& folder) {
-  std::vector<NativeName> names = posix::readFileNames(folder);
-
   const NameCollator collator;
-  struct Keyed {
-    std::string key;
-    std::size_t index;
-  };
-  std::vector<Keyed> keyed;
-  keyed.reserve(names.size());
-  for (std::size_t i = 0; i < names.size(); ++i)
-    keyed.push_back({collator.key(names[i]), i});
-  std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-    const int byKey = a.key.compare(b.key);
-    return byKey != 0 ? byKey < 0 : names[a.index] < names[b.index];  // bytes break ties
-  });
-
-  std::vector<NativeName> sorted;
-  sorted.reserve(names.size());
-  for (const Keyed& k : keyed)
-    sorted.push_back(std::move(names[k.index]));
-  return sorted;
+  return sortedByKey(posix::readFileNames(folder),
+                     [&](const NativeName& name) { return collator.key(name); });
 }
 
 Text toLower(const Text& text) {

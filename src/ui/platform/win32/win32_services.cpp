@@ -3,12 +3,11 @@
 // After windows.h, whose types it uses.
 #include <commctrl.h>
 
-#include <algorithm>
 #include <deque>
-#include <numeric>
 #include <string>
 
 #include "app_info.h"
+#include "ui/platform/name_order.h"
 #include "ui/platform/platform.h"
 #include "ui/platform/win32/win32_window.h"
 
@@ -66,13 +65,6 @@ LRESULT CALLBACK TaskQueue::windowProc(HWND hwnd, UINT message, WPARAM wParam, L
   if (message != kRunTasks) return DefWindowProcW(hwnd, message, wParam, lParam);
   tasks.runAll();
   return 0;
-}
-
-// Ordinal order of the code units, for names that the locale ranks equal.
-bool ordinalLess(const std::wstring& a, const std::wstring& b) {
-  return std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(),
-      [](wchar_t x, wchar_t y) { return static_cast<unsigned>(x) < static_cast<unsigned>(y); });
 }
 
 // The user's locale's collation key of `name`, letter case ignored: byte keys compare as the
@@ -146,22 +138,7 @@ std::vector<NativeName> listFiles(const NativeName& folder) {
   } while (FindNextFileW(search, &found));
   FindClose(search);
 
-  std::vector<std::string> keys;
-  keys.reserve(names.size());
-  for (const std::wstring& name : names)
-    keys.push_back(sortKey(name));
-  std::vector<std::size_t> order(names.size());
-  std::iota(order.begin(), order.end(), std::size_t{0});
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    if (const int byKey = keys[a].compare(keys[b]); byKey != 0) return byKey < 0;
-    return ordinalLess(names[a], names[b]);
-  });
-
-  std::vector<NativeName> sorted;
-  sorted.reserve(names.size());
-  for (const std::size_t i : order)
-    sorted.push_back(std::move(names[i]));
-  return sorted;
+  return sortedByKey(std::move(names), sortKey);
 }
 
 Text toLower(const Text& text) {
