@@ -102,14 +102,20 @@ TEST(ShellService, RefusesEachUnsafeRequestWithOneDialog) {
   EXPECT_EQ(folder.contents(), (Contents{{"a", "a"}, {"b", "b"}, {"sub", "<dir>"}}));
 }
 
-TEST(ShellService, FallsBackToLinkAndUnlinkWhichNeverReplacesEither) {
-  TempFolder folder;
-  folder.write("x_old");
-  folder.write("y_old");
-  folder.write("y");
-  EXPECT_EQ(platform::posix::renameNoReplace("x_old", "x", false), 0);
-  EXPECT_EQ(platform::posix::renameNoReplace("y_old", "y", false), EEXIST);
-  EXPECT_EQ(folder.contents(), (Contents{{"x", "x_old"}, {"y", "y"}, {"y_old", "y_old"}}));
+TEST(ShellService, EverySafeWayRenamesAndNoneReplacesOrLeavesAnythingBehind) {
+  using platform::posix::RenameWay;
+  for (const RenameWay first : {RenameWay::NoReplace, RenameWay::Link, RenameWay::Reserve}) {
+    SCOPED_TRACE(platform::posix::nameOf(first));
+    TempFolder folder;
+    for (const char* name : {"x_old", "y_old", "y"})
+      folder.write(name);
+    RenameWay way = first;
+    EXPECT_EQ(platform::posix::renameNoReplace("x_old", "x", way), 0);
+    EXPECT_EQ(way, first) << "a way that works is kept";
+    EXPECT_EQ(platform::posix::renameNoReplace("y_old", "y", way), EEXIST);
+    EXPECT_EQ(platform::posix::renameNoReplace("gone", "z", way), ENOENT);
+    EXPECT_EQ(folder.contents(), (Contents{{"x", "x_old"}, {"y", "y"}, {"y_old", "y_old"}}));
+  }
 }
 
 }  // namespace

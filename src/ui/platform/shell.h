@@ -51,6 +51,7 @@ enum : int {
   kShellBadName = 5,            // the new name's last part is empty, "." or ".."
   kShellDestinationExists = 6,  // another file already has the new name; nothing replaced
   kShellSystemError = 7,        // the OS refused: permissions, read-only, name too long, ...
+  kShellNoSafeWay = 8,          // the file system cannot rename without risk of replacing
 };
 
 // Renames one file, never replacing another: see src/ui/platform/posix/shell_file_operation.cpp.

@@ -15,24 +15,6 @@
 #include "ui/platform/posix/posix_files.h"
 #include "ui/platform/shell.h"
 
-namespace platform::posix {
-
-int renameNoReplace(const char* from, const char* to, bool useRenameat2) {
-  if (useRenameat2) {
-    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
-  }
-  if (linkat(AT_FDCWD, from, AT_FDCWD, to, 0) != 0) return errno;
-  if (unlinkat(AT_FDCWD, from, 0) != 0) {
-    const int error = errno;
-    unlinkat(AT_FDCWD, to, 0);  // the file stays under its old name only
-    return error;
-  }
-  return 0;
-}
-
-}  // namespace platform::posix
-
 namespace {
 
 // The one path in a path list; empty when the list does not hold exactly one non-empty path.
@@ -93,6 +75,19 @@ platform::Text reasonFor(int error) {
   }
 }
 
+// Why `newName` is taken. On a file system that ignores letter case the file that has it may
+// show another spelling, which the user should see.
+platform::Text whyTaken(const std::string& folder, std::string_view newName) {
+  const platform::Text wanted = platform::toLower(text(newName));
+  for (const std::string& name : platform::posix::readFileNames(folder)) {
+    if (name != newName && platform::toLower(text(name)) == wanted) {
+      return u"\u201C" + text(name) +
+             u"\u201D is already there, and this disk does not tell names apart by letter case";
+    }
+  }
+  return u"a file with that name is already there";
+}
+
 int renameFile(const std::string& from, const std::string& to) {
   const std::string_view newName = lastPart(to);
   if (newName.empty()) return refuse(kShellBadName, from, to, u"the new name would be empty");
@@ -111,12 +106,20 @@ int renameFile(const std::string& from, const std::string& to) {
     return refuse(kShellSourceMissing, from, to, u"the file is no longer there");
   }
 
-  const int error = platform::posix::renameNoReplace(from.c_str(), to.c_str());
+  platform::posix::RenameWay& way = platform::posix::wayFor(folder);
+  // A folder without a safe way is said so once, by the first refusal there.
+  if (way == platform::posix::RenameWay::None) return kShellNoSafeWay;
+  const int error = platform::posix::renameNoReplace(from.c_str(), to.c_str(), way);
   if (error == 0) return kShellOk;
   if (error == EEXIST || error == ENOTEMPTY) {
     // Two names of one file (hard links): a rename would change nothing.
     if (sameEntry(from.c_str(), to.c_str(), false)) return kShellOk;
-    return refuse(kShellDestinationExists, from, to, u"a file with that name is already there");
+    return refuse(kShellDestinationExists, from, to, whyTaken(folder, newName));
+  }
+  if (error == platform::posix::kNoSafeWay) {
+    return refuse(kShellNoSafeWay, from, to,
+                  u"this disk offers no way to rename a file without the risk of replacing "
+                  u"another, so Namewisp renames nothing in this folder");
   }
   if (error == ENOENT) {
     struct stat st;
