@@ -5,7 +5,8 @@
 
 namespace test {
 
-DialogWatcher::DialogWatcher(std::function<void()> whileOpen) : whileOpen_(std::move(whileOpen)) {
+DialogWatcher::DialogWatcher(std::function<void()> whileOpen, QString answer)
+    : whileOpen_(std::move(whileOpen)), answer_(std::move(answer)) {
   timer_.setInterval(5);
   QObject::connect(&timer_, &QTimer::timeout, [this] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -13,6 +14,12 @@ DialogWatcher::DialogWatcher(std::function<void()> whileOpen) : whileOpen_(std::
     dialogs_.push_back(
         {box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size())});
     if (whileOpen_) whileOpen_();
+    for (QAbstractButton* button : box->buttons()) {
+      if (button->text().remove('&') == answer_) {
+        button->click();
+        return;
+      }
+    }
     if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
       ok->click();
     } else {

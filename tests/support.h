@@ -30,16 +30,18 @@ struct Dialog {
   int buttons = 0;  // how many buttons it offered
 };
 
-// Answers every modal message box while it lives: records it and presses OK.
+// Answers every modal message box while it lives: records it and presses the button captioned
+// `answer` (access key aside), or OK.
 class DialogWatcher {
  public:
   // `whileOpen` runs with each dialog still on screen, before it is answered.
-  explicit DialogWatcher(std::function<void()> whileOpen = {});
+  explicit DialogWatcher(std::function<void()> whileOpen = {}, QString answer = "Skip");
   const std::vector<Dialog>& dialogs() const { return dialogs_; }
 
  private:
   QTimer timer_;
   std::function<void()> whileOpen_;
+  QString answer_;
   std::vector<Dialog> dialogs_;
 };
 

@@ -17,4 +17,15 @@ std::int32_t ShellRename(const platform::NativeName& source,
                          const platform::NativeName& destination,
                          ShellService service = &SHFileOperation);
 
+// True when the user stopped the operation in one of the service's dialogs, which the service
+// says by its result or by the request's fAnyOperationsAborted; `aborted` is that flag.
+inline bool cancelledByUser(std::int32_t result, bool aborted) {
+  return aborted || result == kShellCancelled;
+}
+
+// ShellRename that also reports the request's fAnyOperationsAborted in `aborted`.
+std::int32_t ShellRename(const platform::NativeName& source,
+                         const platform::NativeName& destination, ShellService service,
+                         bool& aborted);
+
 }  // namespace clean

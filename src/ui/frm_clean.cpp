@@ -69,10 +69,17 @@ void frmClean::cmdClean_Click() {
   }
   // Decided on the entries listed at the press, each once: a re-read after a rename re-sorts
   // the list, so walking it by index would skip some files and visit others twice.
-  for (const clean::Rename& rename :
-       clean::renamesFor(FileChoice.entries(), removal, FileChoice.folder())) {
-    clean::ShellRename(rename.source, rename.destination);  // the service reports its failures
+  const std::vector<clean::Rename> renames =
+      clean::renamesFor(FileChoice.entries(), removal, FileChoice.folder());
+  const std::unique_ptr<platform::Task> task = form_->beginTask(renames.size());
+  for (std::size_t done = 0; done < renames.size(); ++done) {
+    if (!task->proceed(done)) break;
+    bool aborted = false;
+    // The service reports its failures itself; only a cancel from its dialog stops the press.
+    const std::int32_t result =
+        clean::ShellRename(renames[done].source, renames[done].destination, service_, aborted);
     FileChoice.Refresh();
+    if (clean::cancelledByUser(result, aborted)) break;
   }
 }
 

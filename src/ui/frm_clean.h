@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "clean/shell_rename.h"
 #include "ui/file_list.h"
 #include "ui/platform/platform.h"
 
@@ -34,10 +35,13 @@ class frmClean {
   // For tests and benchmarks: the platform's form, and the file list with its read count.
   platform::Form& form() { return *form_; }
   FileList& files() { return FileChoice; }
+  // For tests: the shell service that renames, one that takes its time, say.
+  void setShellService(clean::ShellService service) { service_ = service; }
 
  private:
   void onClick(platform::ControlId control);
 
   std::unique_ptr<platform::Form> form_;
   FileList FileChoice;
+  clean::ShellService service_ = &SHFileOperation;
 };

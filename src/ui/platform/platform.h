@@ -70,6 +70,21 @@ using ControlId = std::size_t;  // a control's index in FormLayout::controls
 // of a file list selected by the user. Filling a list never raises it.
 using ClickHandler = std::function<void(ControlId)>;
 
+// Long work on the one thread, such as a Clean press over a slow share, made with
+// Form::beginTask. While a task lives, no user input reaches the form or its click handler
+// (its close box included), yet the form answers: events are handled between two steps, every
+// few tens of milliseconds, never inside a step. Work given to post() waits until the task ends
+// or a dialog opens. A task still running after about half a second shows a progress window,
+// owned by the form and modal to it, captioned with the application title: how many of the
+// total are done, a bar and Cancel (Esc and its close box cancel too). It never names a file.
+// Destroying the task closes it.
+class Task {
+ public:
+  virtual ~Task() = default;
+  // Called before each step with the number of steps done; false once the user cancelled.
+  virtual bool proceed(std::size_t done) = 0;
+};
+
 class Form {
  public:
   virtual ~Form() = default;
@@ -88,6 +103,9 @@ class Form {
   // clearing the selection; raises no event.
   virtual void setItems(ControlId control, const std::vector<NativeName>& names) = 0;
   virtual std::optional<std::size_t> selectedItem(ControlId control) const = 0;
+
+  // Starts a task of `total` steps; one at a time.
+  virtual std::unique_ptr<Task> beginTask(std::size_t total) = 0;
 };
 
 // The form is built hidden; show() shows it.

@@ -10,6 +10,9 @@
 // After windows.h, whose types it uses.
 #include <shellapi.h>
 
+// The shell's answer when the user cancelled the operation in one of its dialogs.
+inline constexpr int kShellCancelled = ERROR_CANCELLED;
+
 #else
 
 #include <cstdint>
@@ -41,7 +44,9 @@ using SHFILEOPSTRUCT = SHFILEOPSTRUCTA;
 
 // Result codes of the POSIX service. 0 is success; every refusal is also reported to the user
 // in one modal error dialog, except kShellUnsupported and kShellBadRequest, which are faults of
-// the caller rather than of the file.
+// the caller rather than of the file. The dialog offers Skip, Skip All (further refusals for the
+// same reason in the same task go unasked) and Cancel, which sets fAnyOperationsAborted and
+// returns kShellCancelled.
 enum : int {
   kShellOk = 0,
   kShellUnsupported = 1,        // wFunc other than FO_RENAME; nothing done
@@ -52,6 +57,7 @@ enum : int {
   kShellDestinationExists = 6,  // another file already has the new name; nothing replaced
   kShellSystemError = 7,        // the OS refused: permissions, read-only, name too long, ...
   kShellNoSafeWay = 8,          // the file system cannot rename without risk of replacing
+  kShellCancelled = 1223,       // the user chose Cancel in the refusal dialog, as Windows' value
 };
 
 // Renames one file, never replacing another: see src/ui/platform/posix/shell_file_operation.cpp.

@@ -13,6 +13,7 @@
 
 #include "ui/platform/platform.h"
 #include "ui/platform/posix/posix_files.h"
+#include "ui/platform/posix/refusal.h"
 #include "ui/platform/shell.h"
 
 namespace {
@@ -48,10 +49,15 @@ platform::Text text(std::string_view name) {
   return platform::toText(std::string(name));
 }
 
-int refuse(int code, const std::string& from, const std::string& to, std::u16string_view why) {
-  platform::messageBox(u"Could not rename \u201C" + text(lastPart(from)) + u"\u201D to \u201C" +
-                       text(lastPart(to)) + u"\u201D: " + platform::Text(why) + u".");
-  return code;
+// Reports the refusal and returns `code`, or kShellCancelled when the user cancels. Refusals of
+// one kind, `why` unless given, can be skipped all at once.
+int refuse(int code, const std::string& from, const std::string& to, std::u16string_view why,
+           std::u16string_view kind = {}) {
+  const auto answer = platform::posix::reportRefusal(
+      u"Could not rename \u201C" + text(lastPart(from)) + u"\u201D to \u201C" + text(lastPart(to)) +
+          u"\u201D: " + platform::Text(why) + u".",
+      platform::Text(kind.empty() ? why : kind));
+  return answer == platform::posix::Refusal::Cancel ? kShellCancelled : code;
 }
 
 platform::Text reasonFor(int error) {
@@ -114,7 +120,7 @@ int renameFile(const std::string& from, const std::string& to) {
   if (error == EEXIST || error == ENOTEMPTY) {
     // Two names of one file (hard links): a rename would change nothing.
     if (sameEntry(from.c_str(), to.c_str(), false)) return kShellOk;
-    return refuse(kShellDestinationExists, from, to, whyTaken(folder, newName));
+    return refuse(kShellDestinationExists, from, to, whyTaken(folder, newName), u"taken");
   }
   if (error == platform::posix::kNoSafeWay) {
     return refuse(kShellNoSafeWay, from, to,
@@ -138,5 +144,7 @@ int SHFileOperationA(SHFILEOPSTRUCTA* request) {
   const auto from = onlyPath(request->pFrom);
   const auto to = onlyPath(request->pTo);
   if (!from || !to) return kShellBadRequest;
-  return renameFile(*from, *to);
+  const int result = renameFile(*from, *to);
+  if (result == kShellCancelled) request->fAnyOperationsAborted = 1;
+  return result;
 }

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "ui/platform/platform.h"
+#include "ui/platform/qt/qt_task.h"
 #include "ui/platform/qt/qt_text.h"
 
 namespace platform {
@@ -92,7 +93,12 @@ class FileListView final : public QListView {
 
 class QtForm final : public Form {
  public:
-  QtForm(const FormLayout& layout, ClickHandler onClick) : onClick_(std::move(onClick)) {
+  QtForm(const FormLayout& layout, ClickHandler onClick)
+      : onClick_([onClick = std::move(onClick)](ControlId id) {
+          // Input is held off during a task; this also stops what bypasses input events, such
+          // as a screen reader's press action.
+          if (qt::QtTask::current() == nullptr) onClick(id);
+        }) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     dpi_ = screen != nullptr ? screen->logicalDotsPerInch() : 96.0;
 
@@ -168,6 +174,10 @@ class QtForm final : public Form {
     if (auto* list = dynamic_cast<const FileListView*>(controls_.at(control)))
       return list->selected();
     return std::nullopt;
+  }
+
+  std::unique_ptr<Task> beginTask(std::size_t total) override {
+    return std::make_unique<qt::QtTask>(window_, total);
   }
 
  private:

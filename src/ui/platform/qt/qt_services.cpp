@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QPushButton>
 
 #include <string>
 
@@ -12,6 +13,8 @@
 #include "ui/platform/name_order.h"
 #include "ui/platform/platform.h"
 #include "ui/platform/posix/posix_files.h"
+#include "ui/platform/posix/refusal.h"
+#include "ui/platform/qt/qt_task.h"
 #include "ui/platform/qt/qt_text.h"
 
 namespace platform {
@@ -38,8 +41,38 @@ void messageBox(const Text& text) {
 }
 
 void post(std::function<void()> task) {
-  QMetaObject::invokeMethod(qApp, std::move(task), Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      qApp,
+      [task = std::move(task)]() mutable {
+        // Not between a task's steps: a re-read of a large folder there would cost more than
+        // the steps. Qt runs what is posted here at its next turn, so this cannot spin.
+        if (qt::QtTask::pumping()) return post(std::move(task));
+        task();
+      },
+      Qt::QueuedConnection);
 }
+
+namespace posix {
+
+Refusal reportRefusal(const Text& message, const Text& reason) {
+  qt::QtTask* task = qt::QtTask::current();
+  if (task != nullptr && task->skipped().contains(reason)) return Refusal::Skip;
+  QMessageBox box(QMessageBox::Warning, toQString(NAMEWISP_TITLE), toQString(message));
+  box.setWindowModality(Qt::ApplicationModal);
+  QPushButton* skip =
+      box.addButton(QApplication::translate("Namewisp", "&Skip"), QMessageBox::AcceptRole);
+  QPushButton* skipAll =
+      box.addButton(QApplication::translate("Namewisp", "Skip &All"), QMessageBox::AcceptRole);
+  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+  box.setDefaultButton(skip);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == cancel) return Refusal::Cancel;
+  if (box.clickedButton() == skipAll && task != nullptr) task->skipped().insert(reason);
+  return Refusal::Skip;
+}
+
+}  // namespace posix
 
 NativeName workingDirectory() {
   return posix::currentDirectory();

@@ -1,0 +1,89 @@
+#include "ui/platform/qt/qt_task.h"
+
+#include <QApplication>
+#include <QEvent>
+
+#include "app_info.h"
+#include "ui/platform/qt/qt_text.h"
+
+namespace platform::qt {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Events are handled this often between steps: well inside what a screen reader or a window
+// manager waits for, and rare enough to cost nothing next to the steps.
+constexpr auto kTurn = 30ms;
+// A task that ends sooner shows no progress at all, not even a flash.
+constexpr auto kShowAfter = 500ms;
+
+bool isUserInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::Close:  // the close box would end the program in the middle of the work
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+QtTask::QtTask(QWidget& form, std::size_t total) : form_(form), total_(total) {
+  current_ = this;
+  qApp->installEventFilter(this);
+}
+
+QtTask::~QtTask() {
+  qApp->removeEventFilter(this);
+  delete progress_;
+  current_ = nullptr;
+}
+
+bool QtTask::proceed(std::size_t done) {
+  const Clock::time_point now = Clock::now();
+  if (now < nextTurn_ || cancelled_) return !cancelled_;
+  nextTurn_ = now + kTurn;
+  pumping_ = true;
+  if (progress_ == nullptr && now - started_ >= kShowAfter) showProgress();
+  if (progress_ != nullptr) {
+    progress_->setLabelText(
+        QApplication::translate("Namewisp", "%1 of %2 files done").arg(done).arg(total_));
+    progress_->setValue(static_cast<int>(done));
+  }
+  QCoreApplication::processEvents();
+  pumping_ = false;
+  return !cancelled_;
+}
+
+void QtTask::showProgress() {
+  progress_ = new QProgressDialog(&form_);
+  progress_->setWindowTitle(toQString(NAMEWISP_TITLE));
+  progress_->setWindowModality(Qt::WindowModal);
+  progress_->setAutoReset(false);
+  progress_->setAutoClose(false);
+  progress_->setMinimumDuration(0);
+  progress_->setRange(0, static_cast<int>(total_));
+  // Cancel, Esc and the close box all end in canceled().
+  connect(progress_, &QProgressDialog::canceled, this, [this] { cancelled_ = true; });
+  progress_->show();
+}
+
+bool QtTask::eventFilter(QObject* watched, QEvent* event) {
+  if (!isUserInput(event->type()) || !watched->isWidgetType()) return false;
+  auto* widget = static_cast<QWidget*>(watched);
+  return widget == &form_ || form_.isAncestorOf(widget);
+}
+
+}  // namespace platform::qt
