@@ -5,10 +5,13 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace bench {
 
@@ -41,6 +44,23 @@ inline std::filesystem::path makeFolder(int files) {
 inline void removeFolder(const std::filesystem::path& folder) {
   std::filesystem::current_path("/");
   std::filesystem::remove_all(folder);
+}
+
+// The median of several rounds, with the fastest and slowest beside it: one sample on a shared
+// machine cannot tell a 10% gain from noise.
+struct Spread {
+  double median, min, max;
+};
+inline Spread spreadOf(std::vector<double> samples) {
+  std::sort(samples.begin(), samples.end());
+  const std::size_t n = samples.size();
+  const double median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+  return {median, samples.front(), samples.back()};
+}
+inline void printSpread(const char* what, const std::vector<double>& samples, const char* unit) {
+  const Spread s = spreadOf(samples);
+  std::printf("  %-34s median %8.3f%s  (min %.3f, max %.3f, %zu rounds)\n", what, s.median, unit,
+              s.min, s.max, samples.size());
 }
 
 }  // namespace bench

@@ -143,23 +143,6 @@ TEST(Clean, ReportsAFileThatWentAwayAndGoesOn) {
             "Could not rename \u201Cx_old\u201D to \u201Cx\u201D: the file is no longer there.");
 }
 
-// Root ignores permission bits, so the folder is made read-only for real by acting as an
-// unprivileged user for the length of the press.
-class ActingAsNobody {
- public:
-  ActingAsNobody() {
-    if (geteuid() == 0) changed_ = seteuid(65534) == 0;
-  }
-  ~ActingAsNobody() {
-    if (changed_) {
-      EXPECT_EQ(seteuid(0), 0);
-    }
-  }
-
- private:
-  bool changed_ = false;
-};
-
 TEST(Clean, InAReadOnlyFolderChangesNothingAndReportsEachFile) {
   TempFolder folder;
   for (const char* name : {"a_old", "b_old", "c_old", "d"})
@@ -169,7 +152,7 @@ TEST(Clean, InAReadOnlyFolderChangesNothingAndReportsEachFile) {
   Window window;
   DialogWatcher dialogs;
   {
-    ActingAsNobody nobody;
+    test::ActingAsNobody nobody;
     clean(window, "_old");
   }
   EXPECT_EQ(folder.contents(), before);

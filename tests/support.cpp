@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace test {
 
 DialogWatcher::DialogWatcher(std::function<void()> whileOpen, QString answer)
@@ -27,6 +29,16 @@ DialogWatcher::DialogWatcher(std::function<void()> whileOpen, QString answer)
     }
   });
   timer_.start();
+}
+
+ActingAsNobody::ActingAsNobody() {
+  if (geteuid() == 0) changed_ = seteuid(65534) == 0;
+}
+
+ActingAsNobody::~ActingAsNobody() {
+  if (changed_) {
+    EXPECT_EQ(seteuid(0), 0);
+  }
 }
 
 Window::Window() : form_(std::make_unique<frmClean>()) {

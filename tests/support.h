@@ -45,6 +45,19 @@ class DialogWatcher {
   std::vector<Dialog> dialogs_;
 };
 
+// Root ignores permission bits, so a folder is made read-only for real by acting as an
+// unprivileged user while this lives.
+class ActingAsNobody {
+ public:
+  ActingAsNobody();
+  ~ActingAsNobody();
+  ActingAsNobody(const ActingAsNobody&) = delete;
+  ActingAsNobody& operator=(const ActingAsNobody&) = delete;
+
+ private:
+  bool changed_ = false;
+};
+
 // The real window over the current working directory, shown and active.
 class Window {
  public:

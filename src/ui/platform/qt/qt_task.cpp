@@ -75,15 +75,18 @@ void QtTask::showProgress() {
   progress_->setAutoClose(false);
   progress_->setMinimumDuration(0);
   progress_->setRange(0, static_cast<int>(total_));
-  // Cancel, Esc and the close box all end in canceled().
+  // Cancel and the close box end in canceled(), Esc in rejected().
   connect(progress_, &QProgressDialog::canceled, this, [this] { cancelled_ = true; });
+  connect(progress_, &QDialog::rejected, this, [this] { cancelled_ = true; });
   progress_->show();
 }
 
 bool QtTask::eventFilter(QObject* watched, QEvent* event) {
   if (!isUserInput(event->type()) || !watched->isWidgetType()) return false;
   auto* widget = static_cast<QWidget*>(watched);
-  return widget == &form_ || form_.isAncestorOf(widget);
+  if (widget != &form_ && !form_.isAncestorOf(widget)) return false;
+  event->ignore();  // a close event left accepted would still close the window
+  return true;
 }
 
 }  // namespace platform::qt
