@@ -5,6 +5,7 @@
 // Usage: clean_pass [-r rounds] [files...] (default 5 rounds of 1000 10000 100000).
 #include <QApplication>
 #include <QLineEdit>
+#include <QTimer>
 
 #include <stdio.h>
 
@@ -50,6 +51,9 @@ double utilLinux(int files) {
   return took;
 }
 
+// The longest time the event loop went unanswered in the last press, seen by a 5 ms timer.
+double longestGap = 0;
+
 // The press as the button runs it or, with `bare`, the same renames and re-reads without the
 // task that shows progress and answers events: what that machinery costs.
 double cleanPress(int files, bool bare) {
@@ -63,6 +67,16 @@ double cleanPress(int files, bool bare) {
     auto* box = QApplication::topLevelWidgets().front()->findChild<QLineEdit*>("txtRemove");
     box->setText("_old");
     const auto start = Clock::now();
+    Clock::time_point last = start;
+    longestGap = 0;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      const auto now = Clock::now();
+      longestGap = std::max(longestGap, seconds(now - last));
+      last = now;
+    });
+    watch.start();
     if (bare) {
       for (const clean::Rename& rename :
            clean::renamesFor(form.files().entries(), u"_old", form.files().folder())) {
@@ -74,6 +88,7 @@ double cleanPress(int files, bool bare) {
     }
     QCoreApplication::processEvents();  // the coalesced re-read after the last rename
     took = seconds(Clock::now() - start);
+    longestGap = std::max(longestGap, seconds(Clock::now() - last));
     if (form.files().ListCount() != static_cast<std::size_t>(files) ||
         form.files().List(0).find("_old") != std::string::npos) {
       std::fprintf(stderr, "the press did not rename every file\n");
@@ -109,11 +124,12 @@ int main(int argc, char** argv) {
   platform::Application app(qtArgc, argv);
 
   for (const int files : sizes) {
-    std::vector<double> bare, util, press, untasked;
+    std::vector<double> bare, util, press, untasked, gaps;
     for (int round = 0; round < rounds; ++round) {
       bare.push_back(bareLoop(files));
       util.push_back(utilLinux(files));
       press.push_back(cleanPress(files, false));
+      gaps.push_back(longestGap * 1000);
       untasked.push_back(cleanPress(files, true));
     }
     std::printf("%d files\n", files);
@@ -121,6 +137,7 @@ int main(int argc, char** argv) {
     printSpread("util-linux rename.ul", util, " s");
     printSpread("Clean press", press, " s");
     printSpread("press without progress machinery", untasked, " s");
+    printSpread("longest unanswered gap of a press", gaps, " ms");
     printSpread("Clean / bare", ratios(press, bare), "x");
     printSpread("rename.ul / bare", ratios(util, bare), "x");
     printSpread("Clean / press without machinery", ratios(press, untasked), "x");

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 
 #include "app_info.h"
 #include "ui/platform/qt/qt_text.h"
@@ -61,8 +62,11 @@ bool QtTask::proceed(std::size_t done) {
     progress_->setLabelText(
         QApplication::translate("Namewisp", "%1 of %2 files done").arg(done).arg(total_));
     progress_->setValue(static_cast<int>(done));
+    progress_->repaint();
   }
-  QCoreApplication::processEvents();
+  // Handles events and also sends what was drawn: X11 requests go out when the loop is about to
+  // wait, which a loop that never waits does not do.
+  QGuiApplication::sync();
   pumping_ = false;
   return !cancelled_;
 }

@@ -66,7 +66,10 @@ int openForms = 0;
 class Win32Form final : public Form {
  public:
   Win32Form(const FormLayout& layout, ClickHandler onClick)
-      : layout_(layout), onClick_(std::move(onClick)) {
+      : layout_(layout), onClick_([onClick = std::move(onClick)](ControlId id) {
+          // Nothing reaches the handlers during long work, whatever bypasses input messages.
+          if (win32::busyTasks == 0) onClick(id);
+        }) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const std::wstring className(layout.name.begin(), layout.name.end());
     WNDCLASSEXW windowClass{};
@@ -164,6 +167,8 @@ class Win32Form final : public Form {
     if (selected == LB_ERR) return std::nullopt;
     return static_cast<std::size_t>(selected);
   }
+
+  std::unique_ptr<Task> beginTask(std::size_t) override { return win32::beginTask(hwnd_); }
 
  private:
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,11 @@ inline int controlId(ControlId control) {
 // One message of the event loop: Tab, arrow and access keys go to the dialog manager of the
 // message's top-level window, everything else is translated and dispatched.
 void dispatch(MSG& message);
+
+// Starts long work over `form` (see platform::Task); while any lives, busyTasks is non-zero and
+// the form raises no click.
+std::unique_ptr<Task> beginTask(HWND form);
+extern int busyTasks;
 
 // Dots per inch of `window`'s monitor as the window sees it.
 UINT dpiOf(HWND window);
