@@ -18,6 +18,9 @@ inline int controlId(ControlId control) {
   return kFirstControlId + static_cast<int>(control);
 }
 
+// The message that runs the work given to post(); a task's message pump leaves it queued.
+inline constexpr UINT kRunPosted = WM_APP + 1;
+
 // One message of the event loop: Tab, arrow and access keys go to the dialog manager of the
 // message's top-level window, everything else is translated and dispatched.
 void dispatch(MSG& message);
