@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/platform/platform.h"
+#include "ui/platform/win32/win32_task.h"
 #include "ui/platform/win32/win32_window.h"
 
 namespace platform {
@@ -67,8 +68,9 @@ class Win32Form final : public Form {
  public:
   Win32Form(const FormLayout& layout, ClickHandler onClick)
       : layout_(layout), onClick_([onClick = std::move(onClick)](ControlId id) {
-          // Nothing reaches the handlers during long work, whatever bypasses input messages.
-          if (win32::busyTasks == 0) onClick(id);
+          // Input is held off during a task; this also stops what bypasses input messages,
+          // such as a screen reader's default action.
+          if (win32::Win32Task::current() == nullptr) onClick(id);
         }) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const std::wstring className(layout.name.begin(), layout.name.end());
@@ -168,7 +170,9 @@ class Win32Form final : public Form {
     return static_cast<std::size_t>(selected);
   }
 
-  std::unique_ptr<Task> beginTask(std::size_t) override { return win32::beginTask(hwnd_); }
+  std::unique_ptr<Task> beginTask(std::size_t total) override {
+    return std::make_unique<win32::Win32Task>(hwnd_, total);
+  }
 
  private:
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -181,6 +185,7 @@ class Win32Form final : public Form {
       self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (win32::Win32Task::holdsOff(hwnd, message, wParam)) return 0;
     const LRESULT result = self->handleMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -331,6 +336,7 @@ class Win32Form final : public Form {
 
   static LRESULT CALLBACK controlProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(child, GWLP_USERDATA));
+    if (win32::Win32Task::holdsOff(child, message, wParam)) return 0;
     const auto id = static_cast<ControlId>(GetDlgCtrlID(child) - controlId(0));
     switch (self->layout_.controls[id].kind) {
       case ControlKind::TextBox:

@@ -18,15 +18,14 @@ using win32::toWide;
 
 namespace {
 
-constexpr UINT kRunTasks = WM_APP + 1;
-
 // Tasks from post(), run by a message-only window: every message loop of the thread, a message
 // box's included, dispatches its messages, and Windows hands out posted messages before input.
+// A long task's own pump between its steps leaves them queued (win32_task.cpp).
 class TaskQueue {
  public:
   void push(std::function<void()> task) {
     tasks_.push_back(std::move(task));
-    if (tasks_.size() == 1) PostMessageW(window(), kRunTasks, 0, 0);
+    if (tasks_.size() == 1) PostMessageW(window(), win32::kRunPosted, 0, 0);
   }
 
  private:
@@ -62,7 +61,7 @@ class TaskQueue {
 TaskQueue tasks;
 
 LRESULT CALLBACK TaskQueue::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != kRunTasks) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message != win32::kRunPosted) return DefWindowProcW(hwnd, message, wParam, lParam);
   tasks.runAll();
   return 0;
 }

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -19,14 +18,12 @@ inline int controlId(ControlId control) {
   return kFirstControlId + static_cast<int>(control);
 }
 
+// The message that runs the work given to post(); a task's message pump leaves it queued.
+inline constexpr UINT kRunPosted = WM_APP + 1;
+
 // One message of the event loop: Tab, arrow and access keys go to the dialog manager of the
 // message's top-level window, everything else is translated and dispatched.
 void dispatch(MSG& message);
-
-// Starts long work over `form` (see platform::Task); while any lives, busyTasks is non-zero and
-// the form raises no click.
-std::unique_ptr<Task> beginTask(HWND form);
-extern int busyTasks;
 
 // Dots per inch of `window`'s monitor as the window sees it.
 UINT dpiOf(HWND window);
