@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,14 +51,18 @@ platform::Text text(std::string_view name) {
 }
 
 // Reports the refusal and returns `code`, or kShellCancelled when the user cancels. Refusals of
-// one kind, `why` unless given, can be skipped all at once.
-int refuse(int code, const std::string& from, const std::string& to, std::u16string_view why,
-           std::u16string_view kind = {}) {
-  const auto answer = platform::posix::reportRefusal(
-      u"Could not rename \u201C" + text(lastPart(from)) + u"\u201D to \u201C" + text(lastPart(to)) +
-          u"\u201D: " + platform::Text(why) + u".",
-      platform::Text(kind.empty() ? why : kind));
+// one `kind` can be skipped all at once; `why` is worked out only for a dialog that shows.
+int refuse(int code, const std::string& from, const std::string& to, std::u16string_view kind,
+           const std::function<platform::Text()>& why) {
+  const auto answer = platform::posix::reportRefusal(platform::Text(kind), [&] {
+    return u"Could not rename \u201C" + text(lastPart(from)) + u"\u201D to \u201C" +
+           text(lastPart(to)) + u"\u201D: " + why() + u".";
+  });
   return answer == platform::posix::Refusal::Cancel ? kShellCancelled : code;
+}
+
+int refuse(int code, const std::string& from, const std::string& to, std::u16string_view why) {
+  return refuse(code, from, to, why, [why] { return platform::Text(why); });
 }
 
 platform::Text reasonFor(int error) {
@@ -120,7 +125,8 @@ int renameFile(const std::string& from, const std::string& to) {
   if (error == EEXIST || error == ENOTEMPTY) {
     // Two names of one file (hard links): a rename would change nothing.
     if (sameEntry(from.c_str(), to.c_str(), false)) return kShellOk;
-    return refuse(kShellDestinationExists, from, to, whyTaken(folder, newName), u"taken");
+    return refuse(kShellDestinationExists, from, to, u"taken",
+                  [&] { return whyTaken(folder, newName); });
   }
   if (error == platform::posix::kNoSafeWay) {
     return refuse(kShellNoSafeWay, from, to,

@@ -54,10 +54,10 @@ void post(std::function<void()> task) {
 
 namespace posix {
 
-Refusal reportRefusal(const Text& message, const Text& reason) {
+Refusal reportRefusal(const Text& kind, const std::function<Text()>& message) {
   qt::QtTask* task = qt::QtTask::current();
-  if (task != nullptr && task->skipped().contains(reason)) return Refusal::Skip;
-  QMessageBox box(QMessageBox::Warning, toQString(NAMEWISP_TITLE), toQString(message));
+  if (task != nullptr && task->skipped().contains(kind)) return Refusal::Skip;
+  QMessageBox box(QMessageBox::Warning, toQString(NAMEWISP_TITLE), toQString(message()));
   box.setWindowModality(Qt::ApplicationModal);
   QPushButton* skip =
       box.addButton(QApplication::translate("Namewisp", "&Skip"), QMessageBox::AcceptRole);
@@ -68,7 +68,7 @@ Refusal reportRefusal(const Text& message, const Text& reason) {
   box.setEscapeButton(cancel);
   box.exec();
   if (box.clickedButton() == cancel) return Refusal::Cancel;
-  if (box.clickedButton() == skipAll && task != nullptr) task->skipped().insert(reason);
+  if (box.clickedButton() == skipAll && task != nullptr) task->skipped().insert(kind);
   return Refusal::Skip;
 }
 

@@ -62,7 +62,6 @@ bool QtTask::proceed(std::size_t done) {
     progress_->setLabelText(
         QApplication::translate("Namewisp", "%1 of %2 files done").arg(done).arg(total_));
     progress_->setValue(static_cast<int>(done));
-    progress_->repaint();
   }
   // Handles events and also sends what was drawn: X11 requests go out when the loop is about to
   // wait, which a loop that never waits does not do.

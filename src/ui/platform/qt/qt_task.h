@@ -24,7 +24,7 @@ class QtTask final : public QObject, public Task {
   static QtTask* current() { return current_; }
   // True while a task handles events between its steps.
   static bool pumping() { return pumping_; }
-  // Reasons for which the user chose Skip All in this task.
+  // Kinds of refusal for which the user chose Skip All in this task.
   std::set<Text>& skipped() { return skipped_; }
 
  protected:
