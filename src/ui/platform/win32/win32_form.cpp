@@ -176,21 +176,11 @@ class Win32Form final : public Form {
 
  private:
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Win32Form* self = nullptr;
-    if (message == WM_NCCREATE) {
-      self = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-      self->hwnd_ = hwnd;
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-      self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
+    Win32Form* self = win32::attachedObject(hwnd, message, lParam, &Win32Form::hwnd_);
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
     if (win32::Win32Task::holdsOff(hwnd, message, wParam)) return 0;
     const LRESULT result = self->handleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-      self->hwnd_ = nullptr;
-    }
+    win32::detachAtEnd(hwnd, message, self, &Win32Form::hwnd_);
     return result;
   }
 

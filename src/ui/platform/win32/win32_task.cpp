@@ -116,20 +116,10 @@ class ProgressWindow {
   static constexpr int kButtonWidth = 80, kButtonHeight = 26;
 
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    ProgressWindow* self = nullptr;
-    if (message == WM_NCCREATE) {
-      self = static_cast<ProgressWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-      self->hwnd_ = hwnd;
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-      self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
+    ProgressWindow* self = win32::attachedObject(hwnd, message, lParam, &ProgressWindow::hwnd_);
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
     const LRESULT result = self->handleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-      self->hwnd_ = nullptr;
-    }
+    win32::detachAtEnd(hwnd, message, self, &ProgressWindow::hwnd_);
     return result;
   }
 

@@ -28,6 +28,24 @@ void dispatch(MSG& message);
 // Dots per inch of `window`'s monitor as the window sees it.
 UINT dpiOf(HWND window);
 
+// The scratch-program routing for a class T with a window: CreateWindowEx's parameter is the
+// object, kept in the window's user data from the first message on; `handle` is the object's
+// own window handle, set then and cleared after the last message (detachAtEnd).
+template <class T>
+T* attachedObject(HWND hwnd, UINT message, LPARAM lParam, HWND T::*handle) {
+  if (message != WM_NCCREATE) return reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+  self->*handle = hwnd;
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  return self;
+}
+template <class T>
+void detachAtEnd(HWND hwnd, UINT message, T* self, HWND T::*handle) {
+  if (message != WM_NCDESTROY) return;
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  self->*handle = nullptr;
+}
+
 // UTF-16 both: these only change the character type.
 inline std::wstring toWide(std::u16string_view text) {
   return std::wstring(text.begin(), text.end());
