@@ -97,7 +97,10 @@ TEST(FileSystem, RemovesTheTextFromEveryMatchingNameOnePressOnly) {
               {"keep_OLD.txt", "keep_OLD.txt"},
               {"plain.txt", "plain.txt"},
               {"start.txt", "_oldstart.txt"}};
-  for (int i = 0; i < 40; ++i) {
+  // A dozen renames in all: fusefat's write mode (`rw+`, which it calls experimental) damages a
+  // folder after about 25 renames in it, whoever makes them (a plain mv too): a renamed file then
+  // holds directory-entry bytes. The service's ways are tried and learned on the first file.
+  for (int i = 0; i < 6; ++i) {
     const std::string name = "track " + std::to_string(i) + "_old.mp3";
     folder.write(name);
     expected["track " + std::to_string(i) + ".mp3"] = name;
