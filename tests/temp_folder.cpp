@@ -49,8 +49,12 @@ void TempFolder::makeEmpty(const Name& prefix, int count) const {
 }
 
 std::map<TempFolder::Name, std::string> TempFolder::contents() const {
-  std::map<Name, std::string> result;
-  for (const auto& entry : fs::directory_iterator(path_)) {
+  return contentsOf(path_);
+}
+
+std::map<TempFolder::Name, std::string> contentsOf(const fs::path& folder) {
+  std::map<TempFolder::Name, std::string> result;
+  for (const auto& entry : fs::directory_iterator(folder)) {
     result[entry.path().filename().native()] =
         entry.is_directory() ? "<dir>" : readFile(entry.path());
   }

@@ -34,5 +34,7 @@ class TempFolder {
 };
 
 std::string readFile(const std::filesystem::path& path);
+// What TempFolder::contents() says, for any folder.
+std::map<TempFolder::Name, std::string> contentsOf(const std::filesystem::path& folder);
 
 }  // namespace test
