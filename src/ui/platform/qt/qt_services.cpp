@@ -23,7 +23,10 @@ using qt::fromQString;
 using qt::toQString;
 
 struct Application::Impl {
-  Impl(int& argc, char** argv) : app(argc, argv) {}
+  Impl(int& argc, char** argv) : app(argc, argv) {
+    // Ties the window to its desktop entry: its icon and name in a Wayland shell's task list.
+    QGuiApplication::setDesktopFileName(QStringLiteral(NAMEWISP_APP_ID));
+  }
   QApplication app;
 };
 
