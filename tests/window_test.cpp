@@ -7,6 +7,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cstdlib>
+
 #include "support.h"
 
 namespace {
@@ -23,14 +25,20 @@ QColor bgr(unsigned value) {
   return QColor(value & 0xFF, (value >> 8) & 0xFF, value >> 16);
 }
 
+// In device pixels, at the scale the run asked for (QT_SCALE_FACTOR, given again in
+// NAMEWISP_TEST_SCALE) or 1: what the window really covers on the screen.
 TEST(Window, IsLaidOutAsItsTableSays) {
   TempFolder folder;
   Window window;
   QWidget* form = window.widget();
+  const qreal scale = form->devicePixelRatio();
+  const char* asked = std::getenv("NAMEWISP_TEST_SCALE");
+  ASSERT_EQ(scale, asked != nullptr ? std::atof(asked) : 1.0) << "the scale the run asked for";
+  const auto device = [scale](int twips) { return static_cast<int>(scale * pixels(twips)); };
   EXPECT_EQ(form->windowTitle(), "Namewisp");
-  EXPECT_EQ(form->size(), QSize(pixels(3735), pixels(3855)));
+  EXPECT_EQ(form->grab().size(), QSize(device(3735), device(3855)));
   if (QGuiApplication::primaryScreen()->logicalDotsPerInch() == 96) {
-    EXPECT_EQ(form->size(), QSize(249, 257));
+    EXPECT_EQ(form->grab().size(), QSize(249, 257) * scale);
   }
   EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "the border must not resize";
   EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -53,8 +61,8 @@ TEST(Window, IsLaidOutAsItsTableSays) {
     SCOPED_TRACE(row.name);
     auto* control = form->findChild<QWidget*>(row.name);
     ASSERT_NE(control, nullptr);
-    EXPECT_EQ(control->geometry(),
-              QRect(pixels(row.left), pixels(row.top), pixels(row.width), pixels(row.height)));
+    EXPECT_EQ(QRect(control->mapTo(form, QPoint(0, 0)) * scale, control->grab().size()),
+              QRect(device(row.left), device(row.top), device(row.width), device(row.height)));
     EXPECT_EQ(control->font().family(), "Tahoma");
     EXPECT_EQ(control->font().pointSize(), 9);
     EXPECT_EQ(control->font().weight(), QFont::Normal);
