@@ -1,10 +1,6 @@
 #!/usr/bin/python3
-"""Reads the real Namewisp window the way a screen reader does, through AT-SPI.
-
-Run inside a private D-Bus session (dbus-run-session); it starts its own X display, the
-program in a temporary folder, and finds the program on the AT-SPI registry's desktop.
-Usage: dbus-run-session -- atspi_test.py PATH/TO/namewisp
-"""
+"""Reads the real Namewisp window through AT-SPI, as a screen reader does, on an X display of
+its own.  Usage, in a private session bus: dbus-run-session -- atspi_test.py PATH/TO/namewisp"""
 import os
 import subprocess
 import sys
@@ -16,8 +12,7 @@ CLEANED = ["holiday.jpg", "notes.txt", "report.txt"]
 
 
 def wait_for(what, probe, timeout=10.0, seen=None):
-    """probe() until it returns something true; fails with `what` after `timeout` seconds,
-    saying what seen() shows then."""
+    """probe() until true; after `timeout` s fails with `what` and what seen() shows then."""
     deadline = time.monotonic() + timeout
     last = None
     while time.monotonic() < deadline:
@@ -28,11 +23,14 @@ def wait_for(what, probe, timeout=10.0, seen=None):
         except Exception as error:  # the tree changes under us while the program updates it
             last = error
         time.sleep(0.05)
-    sys.exit(f"FAIL: {what}; seen: {seen() if seen else last!r}")
+    try:
+        last = seen() if seen else last
+    except Exception as error:
+        last = error
+    sys.exit(f"FAIL: {what}; seen: {last!r}")
 
 
-def start_display():
-    """An Xvfb of its own on a free display number, so parallel runs never collide."""
+def start_display():  # on a free display number, so parallel runs never collide
     read, write = os.pipe()
     server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
                                "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)
@@ -54,6 +52,14 @@ def walk(node):
 
 def main(program):
     display = start_display()
+    try:
+        run(program)
+    finally:
+        display.terminate()
+    print("PASS: the screen reader's view of Namewisp")
+
+
+def run(program):
     # The accessibility bus, started on demand by the session bus as for a desktop session.
     subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
                     "/org/a11y/bus", "org.a11y.Bus.GetAddress"],
@@ -62,7 +68,6 @@ def main(program):
         import pyatspi  # after the bus is up: it looks for it once
     except ImportError:
         sys.exit("FAIL: no pyatspi for /usr/bin/python3 (Debian's python3-pyatspi)")
-
     environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="1",
                        QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     with tempfile.TemporaryDirectory() as folder:
@@ -74,8 +79,7 @@ def main(program):
         finally:
             if app.poll() is None:
                 app.kill()
-            display.terminate()
-    print("PASS: the screen reader's view of Namewisp")
+                app.wait()
 
 
 def check(pyatspi, app, folder):
@@ -92,9 +96,10 @@ def check(pyatspi, app, folder):
 
     # Role and name of each control, as read out, and one list item per file.
     text, files, refresh = ("text", "Text to Remove"), ("list", "Files"), ("push button", "Refresh")
+    clean, close = ("push button", "Clean"), ("push button", "Close")
+    first, second, third = [("list item", name) for name in FILES]
     expected = [("frame", "Namewisp"), ("label", "Text to Remove"), text, files,
-                *[("list item", name) for name in FILES],
-                refresh, ("push button", "Clean"), ("push button", "Close")]
+                first, second, third, refresh, clean, close]
     wait_for("the window's controls and entries", lambda: tree() == expected, seen=tree)
     for role, name in tree():
         print(f"  {role} {name!r}")
@@ -117,28 +122,22 @@ def check(pyatspi, app, folder):
         subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2),
                         str(box.y + box.height // 2), "click", "1"], check=True)
 
-    def press(name):
-        action = node(("push button", name)).queryAction()
+    def press(button):
+        action = node(button).queryAction()
         names = [action.getName(i) for i in range(action.nActions)]
         if "Press" not in names:
-            sys.exit(f"FAIL: {name} offers the actions {names}, no Press")
+            sys.exit(f"FAIL: {button} offers the actions {names}, no Press")
         action.doAction(names.index("Press"))
 
     # One control has the focus; a list that has it holds one focused entry as well, and no
     # entry is focused anywhere else.
-    first, second, third = [("list item", name) for name in FILES]
-    steps = [("start", lambda: None, [text]),
-             ("Tab", key("Tab"), [files, first]),
-             ("Tab", key("Tab"), [refresh]),
-             ("Tab", key("Tab"), [("push button", "Clean")]),
-             ("Tab", key("Tab"), [("push button", "Close")]),
-             ("Tab", key("Tab"), [text]),
-             ("Tab", key("Tab"), [files, first]),
-             ("Down", key("Down"), [files, second]),
-             ("Refresh pressed in the list", lambda: press("Refresh"), [files]),
-             ("Tab", key("Tab"), [refresh]),
-             ("Shift+Tab", key("shift+Tab"), [files, first]),
-             ("Tab", key("Tab"), [refresh]),
+    tab = key("Tab")
+    steps = [("start", lambda: None, [text]), ("Tab", tab, [files, first]), ("Tab", tab, [refresh]),
+             ("Tab", tab, [clean]), ("Tab", tab, [close]), ("Tab", tab, [text]),
+             ("Tab", tab, [files, first]), ("Down", key("Down"), [files, second]),
+             ("Refresh pressed in the list", lambda: press(refresh), [files]),
+             ("Tab", tab, [refresh]), ("Shift+Tab", key("shift+Tab"), [files, first]),
+             ("Tab", tab, [refresh]),
              (f"a click on {third[1]}", lambda: click(third), [files, third])]
     for step, act, wanted in steps:
         act()
@@ -148,13 +147,13 @@ def check(pyatspi, app, folder):
     # Typed through the text interface, pressed through the action interface.
     node(text).queryEditableText().setTextContents("_old")
     wait_for("the box holds '_old'", lambda: node(text).queryText().getText(0, -1) == "_old")
-    press("Clean")
+    press(clean)
     on_disk = lambda: sorted(os.listdir(folder))
     wait_for(f"Clean renames the files to {CLEANED}", lambda: on_disk() == CLEANED, seen=on_disk)
     wait_for(f"the list shows {CLEANED}", lambda: entries() == CLEANED, seen=entries)
     print(f"after Clean: on disk and listed {CLEANED}")
 
-    press("Close")
+    press(close)
     try:
         app.wait(timeout=10)
     except subprocess.TimeoutExpired:
@@ -165,6 +164,4 @@ def check(pyatspi, app, folder):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 2:
-        sys.exit(__doc__)
     main(os.path.abspath(sys.argv[1]))
