@@ -38,6 +38,14 @@ class Accessible {
     SysFreeString(text);
     return name;
   }
+  std::wstring defaultAction() const {
+    BSTR text = nullptr;
+    if (object_->get_accDefaultAction(self(), &text) != S_OK) return L"(none)";
+    std::wstring action(text, SysStringLen(text));
+    SysFreeString(text);
+    return action;
+  }
+  HRESULT doDefaultAction() const { return object_->accDoDefaultAction(self()); }
   long role() const {
     VARIANT role;
     VariantInit(&role);
@@ -137,6 +145,40 @@ TEST(ScreenReader, OneControlReportsTheFocusTabByTab) {
     test::press(VK_TAB);
     EXPECT_EQ(reportingFocus(), std::vector{id}) << "after Tab, expected control #" << id;
   }
+}
+
+// A screen reader presses a button through its default action, which reaches the button as a
+// message, not as mouse or key input. Wine's oleacc offers no default action, so under Wine the
+// test sends the button BM_CLICK, the same press without input.
+TEST(ScreenReader, PressesEachButtonThroughItsDefaultAction) {
+  TempFolder folder;
+  folder.write(L"a_old.txt");
+  Window window;
+  ComScope com;
+  const bool wine = underWine();
+  const auto press = [&](frmClean::Control id) {
+    const Accessible button(window.control(id));
+    ASSERT_TRUE(button.exists());
+    if (wine) {
+      EXPECT_EQ(button.defaultAction(), L"(none)");
+      SendMessageW(window.control(id), BM_CLICK, 0, 0);
+    } else {
+      EXPECT_EQ(button.defaultAction(), L"Press");
+      EXPECT_EQ(button.doDefaultAction(), S_OK);
+    }
+    Window::settle();
+  };
+  folder.write(L"b_old.txt");
+  press(frmClean::cmdRefresh);
+  EXPECT_EQ(window.shown(), (std::vector<std::wstring>{L"a_old.txt", L"b_old.txt"}));
+  SetWindowTextW(window.control(frmClean::txtRemove), L"_old");
+  press(frmClean::cmdClean);
+  EXPECT_EQ(window.shown(), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+  EXPECT_EQ(folder.contents().size(), 2u);
+  EXPECT_EQ(folder.contents().count(L"a.txt") + folder.contents().count(L"b.txt"), 2u);
+  platform::post([&] { press(frmClean::cmdClose); });
+  EXPECT_EQ(test::application().exec(), 0);
+  EXPECT_EQ(window.hwnd(), nullptr) << "no window is left";
 }
 
 }  // namespace
