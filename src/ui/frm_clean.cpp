@@ -17,7 +17,7 @@ constexpr platform::ControlLayout kControls[] = {
     {"lblText", ControlKind::Label, u"Text to Remove", 120, 120, 1575, 255, kYellow, kBlack},
     {"txtRemove", ControlKind::TextBox, u"", 1680, 120, 1935, 360, kSilver, kBlack,
      kRemoveMaxLength},
-    {"FileChoice", ControlKind::FileList, u"", 120, 600, 3495, 2340, kSilver, kBlack},
+    {"FileChoice", ControlKind::FileList, u"", 120, 600, 3495, 2340, kSilver, kBlack, 0, u"Files"},
     {"cmdRefresh", ControlKind::Button, u"&Refresh", 1560, 3240, 975, 495, {}, {}},
     {"cmdClean", ControlKind::Button, u"&Clean", 2640, 3240, 975, 495, {}, {}},
     {"cmdClose", ControlKind::Button, u"&Close", 480, 3240, 975, 495, {}, {}},

@@ -43,6 +43,9 @@ struct ControlLayout {
   std::optional<Colour> textColour;  // empty: the toolkit's standard colours
   std::optional<Colour> backColour;
   int maxLength = 0;  // text boxes: characters the box holds at most; 0 for no limit
+  // What a screen reader calls a control that has no caption and no label before it. Never
+  // shown on screen.
+  std::u16string_view accessibleName = {};
 };
 
 struct FontLayout {

@@ -1,4 +1,5 @@
 // The form of platform.h as Qt widgets: one helper per kind of control, built from the table.
+#include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,13 +84,43 @@ class FileListView final : public QListView {
     QListView::mousePressEvent(event);
   }
 
+  // Qt's entries report themselves focused whenever they are current, wherever the focus is,
+  // so a screen reader would find a focused entry in a list the focus has left, beside the
+  // control that has it. The list holds a current entry only while it has the focus.
+  void focusOutEvent(QFocusEvent* event) override {
+    current_ = currentIndex();
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    QListView::focusOutEvent(event);
+  }
+  void focusInEvent(QFocusEvent* event) override {
+    if (current_.isValid()) {
+      // Without scrolling to it: a click that brings the focus lands on the entry it aimed at.
+      const bool scroll = hasAutoScroll();
+      setAutoScroll(false);
+      selectionModel()->setCurrentIndex(current_, QItemSelectionModel::NoUpdate);
+      setAutoScroll(scroll);
+    }
+    QListView::focusInEvent(event);
+  }
+
  private:
   QStringListModel model_;
   std::function<void()> selected_;
   bool filling_ = false;
   unsigned selectionChanges_ = 0;
   unsigned changesAtPress_ = 0;
+  QPersistentModelIndex current_;  // while the focus is elsewhere
 };
+
+// A plain top-level QWidget reads to a screen reader as a bare pane; as a frame it is found and
+// announced as the application's window, named by its title.
+class FormWindow final : public QWidget {};
+
+QAccessibleInterface* accessibleFormWindow(const QString&, QObject* object) {
+  if (auto* window = dynamic_cast<FormWindow*>(object))
+    return new QAccessibleWidget(window, QAccessible::Window);
+  return nullptr;
+}
 
 class QtForm final : public Form {
  public:
@@ -99,6 +130,8 @@ class QtForm final : public Form {
           // as a screen reader's press action.
           if (qt::QtTask::current() == nullptr) onClick(id);
         }) {
+    [[maybe_unused]] static const bool factoryInstalled =
+        (QAccessible::installFactory(accessibleFormWindow), true);
     const QScreen* screen = QGuiApplication::primaryScreen();
     dpi_ = screen != nullptr ? screen->logicalDotsPerInch() : 96.0;
 
@@ -212,6 +245,7 @@ class QtForm final : public Form {
       }
     }
     widget->setObjectName(qt::toQString(c.name));
+    if (!c.accessibleName.empty()) widget->setAccessibleName(toQString(c.accessibleName));
     widget->setGeometry(pixels(c.left), pixels(c.top), pixels(c.width), pixels(c.height));
     if (c.textColour || c.backColour) {
       QPalette palette = widget->palette();
@@ -228,7 +262,7 @@ class QtForm final : public Form {
     return widget;
   }
 
-  QWidget window_;
+  FormWindow window_;
   std::vector<QWidget*> controls_;  // owned by window_
   ClickHandler onClick_;
   double dpi_ = 96.0;

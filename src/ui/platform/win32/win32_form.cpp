@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/platform/platform.h"
+#include "ui/platform/win32/win32_accessibility.h"
 #include "ui/platform/win32/win32_task.h"
 #include "ui/platform/win32/win32_window.h"
 
@@ -249,6 +250,7 @@ class Win32Form final : public Form {
           reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(id))), instance, nullptr);
       if (child == nullptr) return false;
       controls_.push_back(child);
+      if (!control.accessibleName.empty()) accessibleNames_.name(child, control.accessibleName);
       if (control.kind == ControlKind::TextBox && control.maxLength > 0) {
         SendMessageW(child, EM_SETLIMITTEXT, static_cast<WPARAM>(control.maxLength), 0);
       }
@@ -265,6 +267,7 @@ class Win32Form final : public Form {
   }
 
   void onDestroy() {
+    accessibleNames_.clear();  // the controls go after this message
     --openForms;
     // A form destroyed by its owner is not the user leaving: the loop that runs is not ours
     // to end.
@@ -444,6 +447,7 @@ class Win32Form final : public Form {
   bool created_ = false;
   bool closedByOwner_ = false;
   std::vector<WNDPROC> procsBefore_;  // the controls' own window procedures
+  win32::AccessibleNames accessibleNames_;
   unsigned selectionChanges_ = 0;
   bool dropLowSurrogate_ = false;
 };
