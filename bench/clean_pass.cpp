@@ -67,6 +67,9 @@ double utilLinux(int files) {
   return took;
 }
 
+// Whether a screen reader's bridge was on for the last press.
+bool accessibilityOn = false;
+
 // The longest time the event loop went unanswered in the last press, seen by a 5 ms timer.
 double longestGap = 0;
 
@@ -85,6 +88,7 @@ double cleanPress(int files, bool bare) {
     window->findChild<QLineEdit*>("txtRemove")->setText("_old");
     auto* clean = window->findChild<QPushButton*>("cmdClean");
     QCoreApplication::processEvents();
+    accessibilityOn = QAccessible::isActive();
     const auto start = Clock::now();
     Clock::time_point last = start;
     longestGap = 0;
@@ -145,15 +149,14 @@ int main(int argc, char** argv) {
   if (sizes.empty()) sizes = {1000, 10000, 100000};
   int qtArgc = 1;
   platform::Application app(qtArgc, argv);
-  std::printf("platform %s, accessibility %s\n", qPrintable(QGuiApplication::platformName()),
-              QAccessible::isActive() ? "on" : "off");
 
   if (pressOnly) {  // for a profiler: the press and as little else as can be
     for (const int files : sizes) {
       std::vector<double> press;
       for (int round = 0; round < rounds; ++round)
         press.push_back(cleanPress(files, false));
-      std::printf("%d files\n", files);
+      std::printf("%d files, platform %s, accessibility %s\n", files,
+                  qPrintable(QGuiApplication::platformName()), accessibilityOn ? "on" : "off");
       printSpread("Clean press", press, " s");
     }
     return 0;
@@ -167,7 +170,8 @@ int main(int argc, char** argv) {
       gaps.push_back(longestGap * 1000);
       untasked.push_back(cleanPress(files, true));
     }
-    std::printf("%d files\n", files);
+    std::printf("%d files, platform %s, accessibility %s\n", files,
+                qPrintable(QGuiApplication::platformName()), accessibilityOn ? "on" : "off");
     printSpread("bare readdir + renameat2 loop", bare, " s");
     printSpread("util-linux rename.ul", util, " s");
     printSpread("Clean press", press, " s");
