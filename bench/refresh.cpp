@@ -1,28 +1,29 @@
-// Reading a large folder: Refresh through the real window against a bare readdir and sort,
-// the time from nothing to the window shown, and the memory the listed entries cost.
-// Usage: refresh [files] (default 100000).
+// Reading a large folder and starting: Refresh through the real window against a bare readdir
+// and sort; the time from exec to the window painted on a small folder, against a minimal Qt
+// Widgets window with one list view (bench/start_window); and the peak memory of Namewisp with
+// 100,000 names listed against the same window on an empty folder, each a fresh process. The
+// contenders take turns within each round; the medians and their ratios are what to read.
+// Usage: refresh [-r rounds] [files] (default 5 rounds, 100000 files).
 #include <QApplication>
 
 #include <dirent.h>
-#include <sys/resource.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "bench_support.h"
 #include "ui/frm_clean.h"
 #include "ui/platform/platform.h"
 
+extern char** environ;
+
 namespace {
 
 using namespace bench;
-
-long peakKiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
 
 double bareReadAndSort() {
   const auto start = Clock::now();
@@ -36,51 +37,117 @@ double bareReadAndSort() {
   return seconds(Clock::now() - start);
 }
 
-template <class F>
-double best(int runs, F f) {
-  double fastest = 1e9;
-  for (int i = 0; i < runs; ++i)
-    fastest = std::min(fastest, f());
-  return fastest;
+struct Started {
+  double seconds;  // from exec to the first window painted
+  double peakMiB;  // the child's peak memory at that moment
+};
+
+// Runs `program` (beside this one) in `folder` until it has painted its window.
+Started start(const std::string& program, const std::filesystem::path& folder) {
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+  const std::string path = (self.parent_path() / program).string();
+  int channel[2];
+  if (pipe(channel) != 0) std::abort();
+  const std::string fd = "NAMEWISP_BENCH_FD=" + std::to_string(channel[1]);
+  std::vector<char*> env;
+  for (char** e = environ; *e != nullptr; ++e)
+    env.push_back(*e);
+  env.push_back(const_cast<char*>(fd.c_str()));
+  env.push_back(nullptr);
+  char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addclose(&actions, channel[0]);
+  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  pid_t child = 0;
+  const auto begin = Clock::now();
+  if (posix_spawn(&child, path.c_str(), &actions, nullptr, argv, env.data()) != 0) std::abort();
+  close(channel[1]);
+  char word[32] = {};
+  std::size_t got = 0;
+  while (got + 1 < sizeof word) {
+    const ssize_t n = read(channel[0], word + got, sizeof word - 1 - got);
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+    if (std::memchr(word, '\n', got) != nullptr) break;
+  }
+  const double took = seconds(Clock::now() - begin);
+  close(channel[0]);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (got == 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s did not show its window\n", program.c_str());
+    std::abort();
+  }
+  return {took, static_cast<double>(std::atol(word)) / 1024};
+}
+
+std::vector<double> ratios(const std::vector<double>& a, const std::vector<double>& b) {
+  std::vector<double> r;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    r.push_back(a[i] / b[i]);
+  return r;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  const int files = argc > 1 ? std::atoi(argv[1]) : 100000;
-  const auto folder = makeFolder(files);
-  const auto processStart = Clock::now();
+  int rounds = 5;
+  int files = 100000;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-r") == 0 && i + 1 < argc) {
+      rounds = std::atoi(argv[++i]);
+    } else {
+      files = std::atoi(argv[i]);
+    }
+  }
+  const auto large = makeFolder(files);
+  const auto small = makeFolder(10);
+  const auto empty = makeFolder(0);
   int qtArgc = 1;
   platform::Application app(qtArgc, argv);
-  const double toolkit = seconds(Clock::now() - processStart);
-  std::filesystem::current_path(folder);
+  std::filesystem::current_path(large);
 
-  const long before = peakKiB();
-  const auto start = Clock::now();
-  frmClean form;
-  form.Show();
-  QCoreApplication::processEvents();
-  const double shown = seconds(Clock::now() - start);
-  const long after = peakKiB();
-
-  const double bare = best(5, bareReadAndSort);
-  const double refresh = best(5, [&] {
-    const auto t = Clock::now();
-    form.cmdRefresh_Click();
+  std::vector<double> bare, refresh, minimal, namewisp, emptyPeak, largePeak, largeStart;
+  {
+    frmClean form;
+    form.Show();
     QCoreApplication::processEvents();
-    return seconds(Clock::now() - t);
-  });
-  if (form.files().ListCount() != static_cast<std::size_t>(files)) std::abort();
+    for (int round = 0; round < rounds; ++round) {
+      bare.push_back(bareReadAndSort());
+      const auto t = Clock::now();
+      form.cmdRefresh_Click();
+      QCoreApplication::processEvents();
+      refresh.push_back(seconds(Clock::now() - t));
+      if (form.files().ListCount() != static_cast<std::size_t>(files)) std::abort();
 
-  std::printf("files                         %10d\n", files);
-  std::printf("toolkit started, s            %10.3f\n", toolkit);
-  std::printf("window built and shown, s     %10.3f  (folder read and listed)\n", shown);
-  std::printf("bare readdir + sort, s        %10.3f  (best of 5)\n", bare);
-  std::printf("Refresh, s                    %10.3f  (best of 5)\n", refresh);
-  std::printf("Refresh / bare                %10.2f\n", refresh / bare);
-  std::printf("peak memory before, MiB       %10.1f\n", static_cast<double>(before) / 1024);
-  std::printf("peak memory with list, MiB    %10.1f\n", static_cast<double>(after) / 1024);
-  removeFolder(folder);
+      minimal.push_back(start("start_window", small).seconds);
+      namewisp.push_back(start("start_namewisp", small).seconds);
+      emptyPeak.push_back(start("start_namewisp", empty).peakMiB);
+      const Started full = start("start_namewisp", large);
+      largePeak.push_back(full.peakMiB);
+      largeStart.push_back(full.seconds);
+    }
+  }
+
+  std::printf("%d files, %s\n", files, std::getenv("QT_QPA_PLATFORM"));
+  printSpread("bare readdir + sort", bare, " s");
+  printSpread("Refresh through the window", refresh, " s");
+  printSpread("Refresh / bare", ratios(refresh, bare), "x");
+  printSpread("minimal window, 10 files: start", minimal, " s");
+  printSpread("Namewisp, 10 files: start", namewisp, " s");
+  printSpread("Namewisp start / minimal", ratios(namewisp, minimal), "x");
+  printSpread("Namewisp, large folder: start", largeStart, " s");
+  printSpread("peak memory, empty folder", emptyPeak, " MiB");
+  printSpread("peak memory, large folder", largePeak, " MiB");
+  std::vector<double> extra;
+  for (std::size_t i = 0; i < largePeak.size(); ++i)
+    extra.push_back(largePeak[i] - emptyPeak[i]);
+  printSpread("peak memory for the names", extra, " MiB");
+  removeFolder(large);
+  removeFolder(small);
+  removeFolder(empty);
   return 0;
 }

@@ -4,8 +4,8 @@
 
 namespace clean {
 
-std::vector<Rename> renamesFor(std::span<const platform::NativeName> entries,
-                               const platform::Text& removal, const platform::NativeName& folder) {
+std::vector<Rename> renamesFor(const platform::NameList& entries, const platform::Text& removal,
+                               const platform::NativeName& folder) {
   const platform::Text lowerRemoval = platform::toLower(removal);
   const platform::NativeName nativeRemoval = platform::toNative(removal);
   platform::NativeName prefix = folder;
@@ -14,9 +14,9 @@ std::vector<Rename> renamesFor(std::span<const platform::NativeName> entries,
   }
 
   std::vector<Rename> renames;
-  for (const platform::NativeName& entry : entries) {
+  for (const platform::NameList::Name entry : entries) {
     if (!matches(platform::toLower(platform::toText(entry)), lowerRemoval)) continue;
-    renames.push_back({entry, prefix + cleanedName(entry, nativeRemoval)});
+    renames.push_back({platform::NativeName(entry), prefix + cleanedName(entry, nativeRemoval)});
   }
   return renames;
 }

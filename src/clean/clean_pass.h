@@ -1,7 +1,6 @@
 // The walk behind the Clean button: which listed files to rename, and to what.
 #pragma once
 
-#include <span>
 #include <vector>
 
 #include "ui/platform/platform.h"
@@ -15,7 +14,7 @@ struct Rename {
 
 // One rename for every entry whose name contains `removal`, letter case ignored, in list order.
 // Each entry is looked at once: the decision for one name never depends on another's rename.
-std::vector<Rename> renamesFor(std::span<const platform::NativeName> entries,
-                               const platform::Text& removal, const platform::NativeName& folder);
+std::vector<Rename> renamesFor(const platform::NameList& entries, const platform::Text& removal,
+                               const platform::NativeName& folder);
 
 }  // namespace clean

@@ -10,18 +10,20 @@ FileList::FileList(platform::Form& form, platform::ControlId control, platform::
 
 std::size_t FileList::ListCount() {
   readIfStale();
-  return entries_.size();
+  return entries_->size();
 }
 
 platform::NativeName FileList::List(std::size_t index) {
   readIfStale();
-  return index < entries_.size() ? entries_[index] : platform::NativeName();
+  return index < entries_->size() ? platform::NativeName((*entries_)[index])
+                                  : platform::NativeName();
 }
 
 platform::NativeName FileList::FileName() const {
   // No re-read here: the selection belongs to the entries on screen.
   const auto selected = form_.selectedItem(control_);
-  return selected && *selected < entries_.size() ? entries_[*selected] : platform::NativeName();
+  return selected && *selected < entries_->size() ? platform::NativeName((*entries_)[*selected])
+                                                  : platform::NativeName();
 }
 
 void FileList::Refresh() {
@@ -32,15 +34,23 @@ void FileList::Refresh() {
   });
 }
 
-std::vector<platform::NativeName> FileList::entries() {
+std::shared_ptr<const platform::NameList> FileList::names() {
   readIfStale();
   return entries_;
+}
+
+std::vector<platform::NativeName> FileList::entries() {
+  readIfStale();
+  return entries_->toVector();
 }
 
 void FileList::readIfStale() {
   if (!stale_) return;
   stale_ = false;
   ++readCount_;
-  entries_ = platform::listFiles(folder_);
+  // The old names go first, so that a large folder's names are not held twice.
+  entries_ = std::make_shared<const platform::NameList>();
+  form_.setItems(control_, entries_);
+  entries_ = std::make_shared<const platform::NameList>(platform::listFiles(folder_));
   form_.setItems(control_, entries_);
 }

@@ -22,7 +22,10 @@ class FileList {
   // again: the next call here, or the event loop's next turn, whichever comes first.
   void Refresh();
 
-  // Every entry as of the last read.
+  // Every entry as of the last read, shared with the list on screen; never changed, so it stays
+  // valid for as long as it is held, however often the list is read again.
+  std::shared_ptr<const platform::NameList> names();
+  // The same, as separate strings.
   std::vector<platform::NativeName> entries();
   const platform::NativeName& folder() const { return folder_; }
   // Directory reads so far; a press of Clean should cost one, however many files it renames.
@@ -34,7 +37,8 @@ class FileList {
   platform::Form& form_;
   platform::ControlId control_;
   platform::NativeName folder_;
-  std::vector<platform::NativeName> entries_;
+  // Shared with the list on screen, which shows these very names rather than a copy.
+  std::shared_ptr<const platform::NameList> entries_ = std::make_shared<const platform::NameList>();
   bool stale_ = false;
   std::size_t readCount_ = 0;
   // Lets a posted re-read find out that the list is gone.

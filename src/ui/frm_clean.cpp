@@ -70,7 +70,7 @@ void frmClean::cmdClean_Click() {
   // Decided on the entries listed at the press, each once: a re-read after a rename re-sorts
   // the list, so walking it by index would skip some files and visit others twice.
   const std::vector<clean::Rename> renames =
-      clean::renamesFor(FileChoice.entries(), removal, FileChoice.folder());
+      clean::renamesFor(*FileChoice.names(), removal, FileChoice.folder());
   const std::unique_ptr<platform::Task> task = form_->beginTask(renames.size());
   for (std::size_t done = 0; done < renames.size(); ++done) {
     if (!task->proceed(done)) break;

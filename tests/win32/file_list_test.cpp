@@ -86,7 +86,8 @@ TEST(FileList, FillsAHundredThousandEntries) {
   std::vector<platform::NativeName> items;
   for (int i = 0; i < 100'000; ++i)
     items.push_back(L"entry " + std::to_wstring(i));
-  window.form().form().setItems(frmClean::FileChoiceBox, items);
+  window.form().form().setItems(frmClean::FileChoiceBox,
+                                std::make_shared<const platform::NameList>(items));
   const HWND list = window.control(frmClean::FileChoiceBox);
   ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 100'000);
   EXPECT_EQ(window.shown().back(), L"entry 99999");

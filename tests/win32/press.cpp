@@ -35,8 +35,8 @@ std::map<std::wstring, std::string> expectedAfter(const std::vector<std::wstring
 
 std::vector<std::wstring> listed() {
   std::vector<std::wstring> names;
-  for (const platform::NativeName& name : platform::listFiles(platform::workingDirectory()))
-    names.push_back(name);
+  for (const platform::NameList::Name name : platform::listFiles(platform::workingDirectory()))
+    names.emplace_back(name);
   return names;
 }
 

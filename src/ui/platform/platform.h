@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/platform/name_list.h"
+
 namespace platform {
 
 // What controls show and hold: UTF-16, the same on every platform, so "60 characters" means the
@@ -24,8 +26,7 @@ namespace platform {
 using Text = std::u16string;
 // A file name exactly as the file system keeps it: bytes on POSIX, UTF-16 on Windows. Names stay
 // in this form from the directory read to the rename, so no byte is lost to a conversion.
-using NativeName = std::filesystem::path::string_type;
-using NativeChar = NativeName::value_type;
+// NativeName and NativeChar are defined beside NameList, a folder's names in one block.
 
 inline constexpr NativeChar kPathSeparator = std::filesystem::path::preferred_separator;
 
@@ -103,8 +104,9 @@ class Form {
   virtual void setText(ControlId control, const Text& text) = 0;
 
   // File lists: shows `names`, each as toText() shows it, replacing every entry at once and
-  // clearing the selection; raises no event.
-  virtual void setItems(ControlId control, const std::vector<NativeName>& names) = 0;
+  // clearing the selection; raises no event. The list may keep `names` for as long as it shows
+  // them, instead of a copy of its own: a large folder's names are then held once.
+  virtual void setItems(ControlId control, std::shared_ptr<const NameList> names) = 0;
   virtual std::optional<std::size_t> selectedItem(ControlId control) const = 0;
 
   // Starts a task of `total` steps; one at a time.
@@ -147,13 +149,13 @@ NativeName workingDirectory();
 // and no hidden files, sorted as a file manager sorts: by the user's locale with letter case
 // ignored, names that still compare equal in native (byte or code unit) order. An unreadable or
 // missing folder lists as empty.
-std::vector<NativeName> listFiles(const NativeName& folder);
+NameList listFiles(const NativeName& folder);
 
 // Lower case under the user's locale. Length may change (German sharp s, Turkish dotted I).
 Text toLower(const Text& text);
 
 // A native name for display: exact for valid names, U+FFFD where the bytes are not valid.
-Text toText(const NativeName& name);
+Text toText(NameList::Name name);
 // Text as a native name, for text typed by the user.
 NativeName toNative(const Text& text);
 

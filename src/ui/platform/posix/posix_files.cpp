@@ -9,8 +9,8 @@
 
 namespace platform::posix {
 
-std::vector<std::string> readFileNames(const std::string& folder) {
-  std::vector<std::string> names;
+NameList readFileNames(const std::string& folder) {
+  NameList names;
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return names;
   const int fd = dirfd(dir);
@@ -21,7 +21,7 @@ std::vector<std::string> readFileNames(const std::string& folder) {
       struct stat target;  // a link counts when what it points to is a regular file
       isFile = fstatat(fd, entry->d_name, &target, 0) == 0 && S_ISREG(target.st_mode);
     }
-    if (isFile) names.emplace_back(entry->d_name);
+    if (isFile) names.add(entry->d_name);
   }
   closedir(dir);
   return names;

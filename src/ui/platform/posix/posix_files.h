@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "ui/platform/name_list.h"
+
 namespace platform::posix {
 
 // The names of the regular files, and links to regular files, in `folder`, leaving out hidden
 // (dot) names; in directory order. Empty when the folder cannot be read.
-std::vector<std::string> readFileNames(const std::string& folder);
+NameList readFileNames(const std::string& folder);
 
 // The current directory, or empty when it cannot be read (for example once it was deleted).
 std::string currentDirectory();

@@ -47,7 +47,7 @@ bool sameEntry(const char* a, const char* b, bool followLinks) {
 }
 
 platform::Text text(std::string_view name) {
-  return platform::toText(std::string(name));
+  return platform::toText(name);
 }
 
 // Reports the refusal and returns `code`, or kShellCancelled when the user cancels. Refusals of
@@ -90,7 +90,7 @@ platform::Text reasonFor(int error) {
 // show another spelling, which the user should see.
 platform::Text whyTaken(const std::string& folder, std::string_view newName) {
   const platform::Text wanted = platform::toLower(text(newName));
-  for (const std::string& name : platform::posix::readFileNames(folder)) {
+  for (const std::string_view name : platform::posix::readFileNames(folder)) {
     if (name != newName && platform::toLower(text(name)) == wanted) {
       return u"\u201C" + text(name) +
              u"\u201D is already there, and this disk does not tell names apart by letter case";

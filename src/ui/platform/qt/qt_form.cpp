@@ -6,13 +6,13 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
-#include <QStringListModel>
 #include <QValidator>
 #include <QWidget>
 
 #include <cmath>
 
 #include "ui/platform/platform.h"
+#include "ui/platform/qt/qt_file_model.h"
 #include "ui/platform/qt/qt_task.h"
 #include "ui/platform/qt/qt_text.h"
 
@@ -62,13 +62,9 @@ class FileListView final : public QListView {
     });
   }
 
-  void setItems(const std::vector<NativeName>& names) {
-    QStringList list;
-    list.reserve(static_cast<qsizetype>(names.size()));
-    for (const NativeName& name : names)
-      list.push_back(qt::fromNative(name));
+  void setItems(qt::FileModel::Names names) {
     filling_ = true;
-    model_.setStringList(std::move(list));
+    model_.setNames(std::move(names));
     filling_ = false;
   }
 
@@ -104,7 +100,7 @@ class FileListView final : public QListView {
   }
 
  private:
-  QStringListModel model_;
+  qt::FileModel model_;
   std::function<void()> selected_;
   bool filling_ = false;
   unsigned selectionChanges_ = 0;
@@ -199,8 +195,9 @@ class QtForm final : public Form {
     }
   }
 
-  void setItems(ControlId control, const std::vector<NativeName>& names) override {
-    if (auto* list = dynamic_cast<FileListView*>(controls_.at(control))) list->setItems(names);
+  void setItems(ControlId control, std::shared_ptr<const NameList> names) override {
+    if (auto* list = dynamic_cast<FileListView*>(controls_.at(control)))
+      list->setItems(std::move(names));
   }
 
   std::optional<std::size_t> selectedItem(ControlId control) const override {

@@ -7,10 +7,7 @@
 
 #include <string>
 
-#include <unicode/ucol.h>
-
 #include "app_info.h"
-#include "ui/platform/name_order.h"
 #include "ui/platform/platform.h"
 #include "ui/platform/posix/posix_files.h"
 #include "ui/platform/posix/refusal.h"
@@ -81,64 +78,11 @@ NativeName workingDirectory() {
   return posix::currentDirectory();
 }
 
-namespace {
-
-// Sort keys as plain bytes, so that sorting a large folder compares memory and nothing else.
-class NameCollator {
- public:
-  NameCollator() {
-    const QLocale locale;  // the user's
-    if (locale.language() == QLocale::C) return;
-    UErrorCode status = U_ZERO_ERROR;
-    collator_ = ucol_open(locale.name().toUtf8().constData(), &status);
-    if (U_FAILURE(status)) {
-      collator_ = nullptr;
-      return;
-    }
-    ucol_setStrength(collator_, UCOL_SECONDARY);  // letter case ignored, accents not
-  }
-  ~NameCollator() {
-    if (collator_ != nullptr) ucol_close(collator_);
-  }
-  NameCollator(const NameCollator&) = delete;
-  NameCollator& operator=(const NameCollator&) = delete;
-
-  std::string key(const NativeName& name) const {
-    // Folding first also makes the C locale, which orders by code point, ignore case.
-    const QString folded = qt::fromNative(name).toCaseFolded();
-    if (collator_ == nullptr) return folded.toStdString();  // UTF-8 sorts in code point order
-    const auto* text = reinterpret_cast<const UChar*>(folded.utf16());
-    const auto length = static_cast<std::int32_t>(folded.size());
-    std::string key(static_cast<std::size_t>(length) * 2 + 16, '\0');
-    for (;;) {
-      const std::int32_t size =
-          ucol_getSortKey(collator_, text, length, reinterpret_cast<std::uint8_t*>(key.data()),
-                          static_cast<std::int32_t>(key.size()));
-      if (static_cast<std::size_t>(size) <= key.size()) {
-        key.resize(static_cast<std::size_t>(size));
-        return key;
-      }
-      key.resize(static_cast<std::size_t>(size));
-    }
-  }
-
- private:
-  UCollator* collator_ = nullptr;
-};
-
-}  // namespace
-
-std::vector<NativeName> listFiles(const NativeName& folder) {
-  const NameCollator collator;
-  return sortedByKey(posix::readFileNames(folder),
-                     [&](const NativeName& name) { return collator.key(name); });
-}
-
 Text toLower(const Text& text) {
   return fromQString(QLocale().toLower(toQString(text)));
 }
 
-Text toText(const NativeName& name) {
+Text toText(NameList::Name name) {
   return fromQString(qt::fromNative(name));
 }
 

@@ -22,8 +22,8 @@ inline Text fromQString(const QString& text) {
 }
 
 // Names on POSIX are bytes, UTF-8 by convention; what is not valid shows as U+FFFD.
-inline QString fromNative(const NativeName& name) {
-  return QString::fromUtf8(name);
+inline QString fromNative(NameList::Name name) {
+  return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 }  // namespace platform::qt

@@ -146,19 +146,22 @@ class Win32Form final : public Form {
     SetWindowTextW(controls_.at(control), toWide(shown).c_str());
   }
 
-  void setItems(ControlId control, const std::vector<NativeName>& names) override {
+  void setItems(ControlId control, std::shared_ptr<const NameList> shown) override {
     if (hwnd_ == nullptr) return;
+    const NameList& names = *shown;  // the list box keeps copies of its own
     const HWND list = controls_.at(control);
     std::size_t characters = 0;
-    for (const NativeName& name : names)
+    for (const NameList::Name name : names)
       characters += name.size() + 1;
     // Without redraws and with the storage made up front, a folder of 100,000 files fills in
     // a moment instead of repainting and reallocating for every entry.
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     SendMessageW(list, LB_INITSTORAGE, names.size(), characters * sizeof(wchar_t));
-    for (const NativeName& name : names) {
-      SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    NativeName item;
+    for (const NameList::Name name : names) {
+      item.assign(name);  // the list box wants the terminating zero
+      SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);

@@ -120,7 +120,7 @@ NativeName workingDirectory() {
   return folder;
 }
 
-std::vector<NativeName> listFiles(const NativeName& folder) {
+NameList listFiles(const NativeName& folder) {
   std::wstring pattern = folder;
   if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
   pattern += L'*';
@@ -137,7 +137,7 @@ std::vector<NativeName> listFiles(const NativeName& folder) {
   } while (FindNextFileW(search, &found));
   FindClose(search);
 
-  return sortedByKey(std::move(names), sortKey);
+  return NameList(sortedByKey(std::move(names), sortKey));
 }
 
 Text toLower(const Text& text) {
@@ -155,7 +155,7 @@ Text toLower(const Text& text) {
   return fromWide(lower);
 }
 
-Text toText(const NativeName& name) {
+Text toText(NameList::Name name) {
   return fromWide(name);
 }
 

@@ -1,0 +1,12 @@
+// Namewisp as src/ui/main.cpp starts it, for the start benchmark.
+#include "shown_signal.h"
+#include "ui/frm_clean.h"
+#include "ui/platform/platform.h"
+
+int main(int argc, char** argv) {
+  platform::Application app(argc, argv);
+  const bench::ShownSignal signal;
+  frmClean form;
+  form.Show();
+  return app.exec();
+}
