@@ -1,6 +1,7 @@
 // The POSIX shell service on its own: every request it refuses, and the ones it lets through.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <cerrno>
 
@@ -110,10 +111,10 @@ TEST(ShellService, EverySafeWayRenamesAndNoneReplacesOrLeavesAnythingBehind) {
     for (const char* name : {"x_old", "y_old", "y"})
       folder.write(name);
     RenameWay way = first;
-    EXPECT_EQ(platform::posix::renameNoReplace("x_old", "x", way), 0);
+    EXPECT_EQ(platform::posix::renameNoReplace(AT_FDCWD, "x_old", "x", way), 0);
     EXPECT_EQ(way, first) << "a way that works is kept";
-    EXPECT_EQ(platform::posix::renameNoReplace("y_old", "y", way), EEXIST);
-    EXPECT_EQ(platform::posix::renameNoReplace("gone", "z", way), ENOENT);
+    EXPECT_EQ(platform::posix::renameNoReplace(AT_FDCWD, "y_old", "y", way), EEXIST);
+    EXPECT_EQ(platform::posix::renameNoReplace(AT_FDCWD, "gone", "z", way), ENOENT);
     EXPECT_EQ(folder.contents(), (Contents{{"x", "x_old"}, {"y", "y"}, {"y_old", "y_old"}}));
   }
 }

@@ -19,35 +19,35 @@ bool lacksWay(int error) {
   return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
-int renameAtomically(const char* from, const char* to) {
-  return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
+int renameAtomically(int dir, const char* from, const char* to) {
+  return renameat2(dir, from, dir, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
 }
 
-int linkThenUnlink(const char* from, const char* to) {
-  if (linkat(AT_FDCWD, from, AT_FDCWD, to, 0) != 0) return errno;
-  if (unlinkat(AT_FDCWD, from, 0) != 0) {
+int linkThenUnlink(int dir, const char* from, const char* to) {
+  if (linkat(dir, from, dir, to, 0) != 0) return errno;
+  if (unlinkat(dir, from, 0) != 0) {
     const int error = errno;
-    unlinkat(AT_FDCWD, to, 0);  // the file stays under its old name only
+    unlinkat(dir, to, 0);  // the file stays under its old name only
     return error;
   }
   return 0;
 }
 
-int renameOntoReservation(const char* from, const char* to) {
+int renameOntoReservation(int dir, const char* from, const char* to) {
   // O_EXCL is honoured by every file system here, case-blind ones included: it fails when any
   // file answers to the name.
-  const int fd = open(to, O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int fd = openat(dir, to, O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return errno;
   struct stat reserved;
   const bool known = fstat(fd, &reserved) == 0;
   close(fd);
-  if (renameat(AT_FDCWD, from, AT_FDCWD, to) == 0) return 0;
+  if (renameat(dir, from, dir, to) == 0) return 0;
   const int error = errno;
   // Removed only while it is still the empty file made above, never a file that took its place.
   struct stat now;
-  if (known && lstat(to, &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
-      now.st_dev == reserved.st_dev && now.st_ino == reserved.st_ino) {
-    unlinkat(AT_FDCWD, to, 0);
+  if (known && fstatat(dir, to, &now, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(now.st_mode) &&
+      now.st_size == 0 && now.st_dev == reserved.st_dev && now.st_ino == reserved.st_ino) {
+    unlinkat(dir, to, 0);
   }
   return error;
 }
@@ -68,23 +68,23 @@ const char* nameOf(RenameWay way) {
   return "";
 }
 
-int renameNoReplace(const char* from, const char* to, RenameWay& way) {
+int renameNoReplace(int dir, const char* from, const char* to, RenameWay& way) {
   int error = 0;
   switch (way) {
     case RenameWay::NoReplace:
-      error = renameAtomically(from, to);
+      error = renameAtomically(dir, from, to);
       if (!lacksWay(error)) return error;
       way = RenameWay::Link;
       [[fallthrough]];
     case RenameWay::Link:
-      error = linkThenUnlink(from, to);
+      error = linkThenUnlink(dir, from, to);
       // EPERM is also how a file system without hard links says so; the reservation tells a
       // real permission problem apart, with its own error.
       if (!lacksWay(error) && error != EPERM && error != EMLINK) return error;
       way = RenameWay::Reserve;
       [[fallthrough]];
     case RenameWay::Reserve:
-      error = renameOntoReservation(from, to);
+      error = renameOntoReservation(dir, from, to);
       if (!lacksWay(error)) return error;
       way = RenameWay::None;
       [[fallthrough]];

@@ -34,11 +34,12 @@ const char* nameOf(RenameWay way);
 // Returned when the file system offers none of the ways (`way` is then None).
 inline constexpr int kNoSafeWay = EOPNOTSUPP;
 
-// Renames `from` to `to` only if nothing is at `to`; returns 0 or an errno value (EEXIST when
-// something is, in any letter case where the file system ignores case). Tries the ways from
-// `way` on and leaves in `way` the one that last answered, so the next call in the same folder
-// starts there. Never a plain rename() over a name it did not reserve.
-int renameNoReplace(const char* from, const char* to, RenameWay& way);
+// Renames `from` to `to`, both resolved against the folder `dir` (or AT_FDCWD), only if nothing
+// is at `to`; returns 0 or an errno value (EEXIST when something is, in any letter case where
+// the file system ignores case). Tries the ways from `way` on and leaves in `way` the one that
+// last answered, so the next call in the same folder starts there. Never a plain rename() over
+// a name it did not reserve.
+int renameNoReplace(int dir, const char* from, const char* to, RenameWay& way);
 
 // The way renames in `folder` have taken, once one has been tried there.
 std::optional<RenameWay> learnedWay(const std::string& folder);

@@ -19,12 +19,10 @@
 
 namespace {
 
-// The one path in a path list; empty when the list does not hold exactly one non-empty path.
-std::optional<std::string> onlyPath(const char* list) {
-  if (list == nullptr || *list == '\0') return std::nullopt;
-  std::string path(list);
-  if (list[path.size() + 1] != '\0') return std::nullopt;
-  return path;
+// The one path in a path list; null when the list does not hold exactly one non-empty path.
+const char* onlyPath(const char* list) {
+  if (list == nullptr || *list == '\0') return nullptr;
+  return list[std::strlen(list) + 1] == '\0' ? list : nullptr;
 }
 
 std::string_view lastPart(std::string_view path) {
@@ -32,18 +30,64 @@ std::string_view lastPart(std::string_view path) {
   return slash == path.npos ? path : path.substr(slash + 1);
 }
 
+std::string_view folderPart(std::string_view path) {
+  const auto slash = path.rfind('/');
+  return slash == path.npos ? std::string_view() : path.substr(0, slash == 0 ? 1 : slash);
+}
+
 // The folder part of `path` made absolute: a bare name lies in the working directory.
 std::string folderOf(std::string_view path) {
-  const auto slash = path.rfind('/');
-  if (slash == path.npos) return platform::posix::currentDirectory();
-  std::string folder(path.substr(0, slash == 0 ? 1 : slash));
+  const std::string folder(folderPart(path));
+  if (folder.empty()) return platform::posix::currentDirectory();
   return folder.front() == '/' ? folder : platform::posix::currentDirectory() + '/' + folder;
 }
 
-bool sameEntry(const char* a, const char* b, bool followLinks) {
+bool sameEntry(int dir, const char* a, const char* b, bool followLinks) {
   struct stat sa, sb;
-  const auto get = followLinks ? ::stat : ::lstat;
-  return get(a, &sa) == 0 && get(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  const int flags = followLinks ? 0 : AT_SYMLINK_NOFOLLOW;
+  return fstatat(dir, a, &sa, flags) == 0 && fstatat(dir, b, &sb, flags) == 0 &&
+         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool isThere(int dir, const char* name) {
+  struct stat st;
+  return fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// Where a rename happens: a folder held open, and the two names in it.
+struct Place {
+  int dir = AT_FDCWD;
+  const char* from = nullptr;
+  const char* to = nullptr;
+  std::string_view folder;  // absolute
+  platform::posix::RenameWay* way = nullptr;
+};
+
+// The working directory held open, for the request a press makes of every file: a bare source
+// and a destination in the working directory. Through it such a rename costs no getcwd, no
+// allocation and no walk along the path. The program never changes its working directory; were
+// it changed, a bare source would be taken from the folder the destination names, so a rename
+// still never moves a file.
+struct HeldFolder {
+  std::string path;  // as the destinations spell it
+  int fd = -1;
+  platform::posix::RenameWay* way = nullptr;
+};
+
+const HeldFolder* heldFolderFor(std::string_view destinationFolder) {
+  static HeldFolder held;
+  if (held.fd >= 0 && held.path == destinationFolder) return &held;
+  if (destinationFolder.empty() || destinationFolder.front() != '/') return nullptr;
+  std::string cwd = platform::posix::currentDirectory();
+  const std::string path(destinationFolder);
+  if (cwd.empty() || (cwd != path && !sameEntry(AT_FDCWD, ".", path.c_str(), true))) {
+    return nullptr;
+  }
+  const int fd = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  if (held.fd >= 0) close(held.fd);
+  held = {path, fd, &platform::posix::wayFor(cwd)};
+  return &held;
 }
 
 platform::Text text(std::string_view name) {
@@ -52,7 +96,7 @@ platform::Text text(std::string_view name) {
 
 // Reports the refusal and returns `code`, or kShellCancelled when the user cancels. Refusals of
 // one `kind` can be skipped all at once; `why` is worked out only for a dialog that shows.
-int refuse(int code, const std::string& from, const std::string& to, std::u16string_view kind,
+int refuse(int code, std::string_view from, std::string_view to, std::u16string_view kind,
            const std::function<platform::Text()>& why) {
   const auto answer = platform::posix::reportRefusal(platform::Text(kind), [&] {
     return u"Could not rename \u201C" + text(lastPart(from)) + u"\u201D to \u201C" +
@@ -61,7 +105,7 @@ int refuse(int code, const std::string& from, const std::string& to, std::u16str
   return answer == platform::posix::Refusal::Cancel ? kShellCancelled : code;
 }
 
-int refuse(int code, const std::string& from, const std::string& to, std::u16string_view why) {
+int refuse(int code, std::string_view from, std::string_view to, std::u16string_view why) {
   return refuse(code, from, to, why, [why] { return platform::Text(why); });
 }
 
@@ -88,9 +132,9 @@ platform::Text reasonFor(int error) {
 
 // Why `newName` is taken. On a file system that ignores letter case the file that has it may
 // show another spelling, which the user should see.
-platform::Text whyTaken(const std::string& folder, std::string_view newName) {
+platform::Text whyTaken(std::string_view folder, std::string_view newName) {
   const platform::Text wanted = platform::toLower(text(newName));
-  for (const std::string_view name : platform::posix::readFileNames(folder)) {
+  for (const std::string_view name : platform::posix::readFileNames(std::string(folder))) {
     if (name != newName && platform::toLower(text(name)) == wanted) {
       return u"\u201C" + text(name) +
              u"\u201D is already there, and this disk does not tell names apart by letter case";
@@ -99,34 +143,40 @@ platform::Text whyTaken(const std::string& folder, std::string_view newName) {
   return u"a file with that name is already there";
 }
 
-int renameFile(const std::string& from, const std::string& to) {
+int renameFile(const char* from, const char* to) {
   const std::string_view newName = lastPart(to);
   if (newName.empty()) return refuse(kShellBadName, from, to, u"the new name would be empty");
   if (newName == "." || newName == "..") {
     return refuse(kShellBadName, from, to, u"\u201C.\u201D and \u201C..\u201D are not file names");
   }
-  const std::string folder = folderOf(from);
-  const std::string newFolder = folderOf(to);
-  if (folder != newFolder && !sameEntry(folder.c_str(), newFolder.c_str(), true)) {
-    return refuse(kShellNotARename, from, to,
-                  u"the new name is in another folder, and a rename never moves a file");
+  Place place;
+  std::string folder;  // for a request the held folder does not serve
+  const bool bare = std::strchr(from, '/') == nullptr;
+  if (const HeldFolder* held = bare ? heldFolderFor(folderPart(to)) : nullptr) {
+    place = {held->fd, from, newName.data(), held->path, held->way};
+  } else {
+    folder = folderOf(from);
+    const std::string newFolder = folderOf(to);
+    if (folder != newFolder && !sameEntry(AT_FDCWD, folder.c_str(), newFolder.c_str(), true)) {
+      return refuse(kShellNotARename, from, to,
+                    u"the new name is in another folder, and a rename never moves a file");
+    }
+    place = {AT_FDCWD, from, to, folder, &platform::posix::wayFor(folder)};
   }
   if (lastPart(from) == newName) {  // nothing to change, if the file is still there
-    struct stat st;
-    if (lstat(from.c_str(), &st) == 0) return kShellOk;
+    if (isThere(place.dir, place.from)) return kShellOk;
     return refuse(kShellSourceMissing, from, to, u"the file is no longer there");
   }
 
-  platform::posix::RenameWay& way = platform::posix::wayFor(folder);
   // A folder without a safe way is said so once, by the first refusal there.
-  if (way == platform::posix::RenameWay::None) return kShellNoSafeWay;
-  const int error = platform::posix::renameNoReplace(from.c_str(), to.c_str(), way);
+  if (*place.way == platform::posix::RenameWay::None) return kShellNoSafeWay;
+  const int error = platform::posix::renameNoReplace(place.dir, place.from, place.to, *place.way);
   if (error == 0) return kShellOk;
   if (error == EEXIST || error == ENOTEMPTY) {
     // Two names of one file (hard links): a rename would change nothing.
-    if (sameEntry(from.c_str(), to.c_str(), false)) return kShellOk;
+    if (sameEntry(place.dir, place.from, place.to, false)) return kShellOk;
     return refuse(kShellDestinationExists, from, to, u"taken",
-                  [&] { return whyTaken(folder, newName); });
+                  [&] { return whyTaken(place.folder, newName); });
   }
   if (error == platform::posix::kNoSafeWay) {
     return refuse(kShellNoSafeWay, from, to,
@@ -134,8 +184,7 @@ int renameFile(const std::string& from, const std::string& to) {
                   u"another, so Namewisp renames nothing in this folder");
   }
   if (error == ENOENT) {
-    struct stat st;
-    if (lstat(from.c_str(), &st) != 0) {
+    if (!isThere(place.dir, place.from)) {
       return refuse(kShellSourceMissing, from, to, u"the file is no longer there");
     }
     return refuse(kShellSystemError, from, to, u"its folder is no longer there");
@@ -147,10 +196,10 @@ int renameFile(const std::string& from, const std::string& to) {
 
 int SHFileOperationA(SHFILEOPSTRUCTA* request) {
   if (request == nullptr || request->wFunc != FO_RENAME) return kShellUnsupported;
-  const auto from = onlyPath(request->pFrom);
-  const auto to = onlyPath(request->pTo);
-  if (!from || !to) return kShellBadRequest;
-  const int result = renameFile(*from, *to);
+  const char* from = onlyPath(request->pFrom);
+  const char* to = onlyPath(request->pTo);
+  if (from == nullptr || to == nullptr) return kShellBadRequest;
+  const int result = renameFile(from, to);
   if (result == kShellCancelled) request->fAnyOperationsAborted = 1;
   return result;
 }
