@@ -54,10 +54,9 @@ bool isThere(int dir, const char* name) {
   return fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-// Where a rename happens: a folder held open, and the two names in it.
+// Where a rename happens: the folder that the source and `to` are resolved against.
 struct Place {
   int dir = AT_FDCWD;
-  const char* from = nullptr;
   const char* to = nullptr;
   std::string_view folder;  // absolute
   platform::posix::RenameWay* way = nullptr;
@@ -153,7 +152,7 @@ int renameFile(const char* from, const char* to) {
   std::string folder;  // for a request the held folder does not serve
   const bool bare = std::strchr(from, '/') == nullptr;
   if (const HeldFolder* held = bare ? heldFolderFor(folderPart(to)) : nullptr) {
-    place = {held->fd, from, newName.data(), held->path, held->way};
+    place = {held->fd, newName.data(), held->path, held->way};
   } else {
     folder = folderOf(from);
     const std::string newFolder = folderOf(to);
@@ -161,20 +160,20 @@ int renameFile(const char* from, const char* to) {
       return refuse(kShellNotARename, from, to,
                     u"the new name is in another folder, and a rename never moves a file");
     }
-    place = {AT_FDCWD, from, to, folder, &platform::posix::wayFor(folder)};
+    place = {AT_FDCWD, to, folder, &platform::posix::wayFor(folder)};
   }
   if (lastPart(from) == newName) {  // nothing to change, if the file is still there
-    if (isThere(place.dir, place.from)) return kShellOk;
+    if (isThere(place.dir, from)) return kShellOk;
     return refuse(kShellSourceMissing, from, to, u"the file is no longer there");
   }
 
   // A folder without a safe way is said so once, by the first refusal there.
   if (*place.way == platform::posix::RenameWay::None) return kShellNoSafeWay;
-  const int error = platform::posix::renameNoReplace(place.dir, place.from, place.to, *place.way);
+  const int error = platform::posix::renameNoReplace(place.dir, from, place.to, *place.way);
   if (error == 0) return kShellOk;
   if (error == EEXIST || error == ENOTEMPTY) {
     // Two names of one file (hard links): a rename would change nothing.
-    if (sameEntry(place.dir, place.from, place.to, false)) return kShellOk;
+    if (sameEntry(place.dir, from, place.to, false)) return kShellOk;
     return refuse(kShellDestinationExists, from, to, u"taken",
                   [&] { return whyTaken(place.folder, newName); });
   }
@@ -184,7 +183,7 @@ int renameFile(const char* from, const char* to) {
                   u"another, so Namewisp renames nothing in this folder");
   }
   if (error == ENOENT) {
-    if (!isThere(place.dir, place.from)) {
+    if (!isThere(place.dir, from)) {
       return refuse(kShellSourceMissing, from, to, u"the file is no longer there");
     }
     return refuse(kShellSystemError, from, to, u"its folder is no longer there");
