@@ -1,9 +1,10 @@
 // One press of Clean through the real window against a bare renameat2(RENAME_NOREPLACE) loop,
 // util-linux rename and the same press without its progress machinery, over the same names,
-// each on a fresh folder. The contenders take turns within each round, so that a slow spell of
-// the shared machine falls on all of them; the medians and their ratios are what to read.
-// Usage: clean_pass [-r rounds] [-p] [files...] (default 5 rounds of 1000 10000 100000); -p
-// times the press alone, for a profiler. bench/clean_pass_x11 runs it on X11 with accessibility.
+// each on a fresh folder; and the time the machinery's own calls take within a press. The
+// contenders take turns within each round, so that a slow spell of the shared machine falls on all
+// of them; the medians and their ratios are what to read. Usage: clean_pass [-r rounds] [-p]
+// [files...] (default 5 rounds of 1000 10000 100000); -p times the press alone, for a profiler.
+// bench/clean_pass_x11 runs it on X11 with accessibility.
 #include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
@@ -73,10 +74,37 @@ bool accessibilityOn = false;
 // The longest time the event loop went unanswered in the last press, seen by a 5 ms timer.
 double longestGap = 0;
 
-// The press as a user makes it, a click on Clean, until the window answers again: the renames,
-// the re-read of the folder and the repaint. With `bare`, the same renames and re-reads without
-// the task that shows progress and answers events: what that machinery costs.
-double cleanPress(int files, bool bare) {
+// The time the last press spent in the progress machinery's own calls, timed one by one, less
+// what timing a call costs by itself: two clock reads, as much as the calls that only read it.
+double inMachinery = 0;
+double timingCost = 0;
+
+template <typename Call>
+void timed(Call&& call) {
+  const auto before = Clock::now();
+  call();
+  inMachinery += seconds(Clock::now() - before) - timingCost;
+}
+
+void measureTimingCost() {
+  constexpr int kCalls = 1000000;
+  inMachinery = 0;
+  const auto start = Clock::now();
+  for (int i = 0; i < kCalls; ++i)
+    timed([] {});
+  timingCost = seconds(Clock::now() - start) / kCalls;
+}
+
+enum class Press {
+  Click,      // as a user makes it: a click on Clean, through the window system's input
+  Bare,       // the same renames and re-reads without the task that shows progress and answers
+  TimedTask,  // the same again with the form's task, each of its calls timed
+};
+
+// One press until the window answers again: the renames, the re-read of the folder and the
+// repaint. Bare against Click is what the machinery costs, with the file system's sway between
+// two presses in it; TimedTask gives the machinery's share within one press, free of that sway.
+double cleanPress(int files, Press how) {
   const auto folder = makeFolder(files);
   std::filesystem::current_path(folder);
   double took = 0;
@@ -92,6 +120,7 @@ double cleanPress(int files, bool bare) {
     const auto start = Clock::now();
     Clock::time_point last = start;
     longestGap = 0;
+    inMachinery = 0;
     QTimer watch;
     watch.setInterval(5);
     QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -100,15 +129,19 @@ double cleanPress(int files, bool bare) {
       last = now;
     });
     watch.start();
-    if (bare) {
-      for (const clean::Rename& rename :
-           clean::renamesFor(*form.files().names(), u"_old", form.files().folder())) {
-        clean::ShellRename(rename.source, rename.destination);
+    if (how == Press::Click) {
+      QTest::mouseClick(clean, Qt::LeftButton);
+    } else {
+      // The loop of the Clean handler, which Click runs.
+      const auto renames = clean::renamesFor(*form.files().names(), u"_old", form.files().folder());
+      std::unique_ptr<platform::Task> task;
+      if (how == Press::TimedTask) timed([&] { task = form.form().beginTask(renames.size()); });
+      for (std::size_t done = 0; done < renames.size(); ++done) {
+        if (task) timed([&] { task->proceed(done); });
+        clean::ShellRename(renames[done].source, renames[done].destination);
         form.files().Refresh();
       }
-    } else {
-      // Through the window system's input, as the platform plugin delivers a click.
-      QTest::mouseClick(clean, Qt::LeftButton);
+      if (task) timed([&] { task.reset(); });
     }
     QCoreApplication::processEvents();  // the coalesced re-read after the last rename, a repaint
     took = seconds(Clock::now() - start);
@@ -147,6 +180,7 @@ int main(int argc, char** argv) {
     }
   }
   if (sizes.empty()) sizes = {1000, 10000, 100000};
+  measureTimingCost();
   int qtArgc = 1;
   platform::Application app(qtArgc, argv);
 
@@ -154,7 +188,7 @@ int main(int argc, char** argv) {
     for (const int files : sizes) {
       std::vector<double> press;
       for (int round = 0; round < rounds; ++round)
-        press.push_back(cleanPress(files, false));
+        press.push_back(cleanPress(files, Press::Click));
       std::printf("%d files, platform %s, accessibility %s\n", files,
                   qPrintable(QGuiApplication::platformName()), accessibilityOn ? "on" : "off");
       printSpread("Clean press", press, " s");
@@ -162,16 +196,18 @@ int main(int argc, char** argv) {
     return 0;
   }
   for (const int files : sizes) {
-    std::vector<double> bare, util, press, untasked, gaps;
+    std::vector<double> bare, util, press, untasked, gaps, share;
     for (int round = 0; round < rounds; ++round) {
       bare.push_back(bareLoop(files));
       util.push_back(utilLinux(files));
       // In turn first and second, so that what the file system keeps of the round before
       // weighs on both alike.
-      if (round % 2 == 1) untasked.push_back(cleanPress(files, true));
-      press.push_back(cleanPress(files, false));
+      if (round % 2 == 1) untasked.push_back(cleanPress(files, Press::Bare));
+      press.push_back(cleanPress(files, Press::Click));
       gaps.push_back(longestGap * 1000);
-      if (round % 2 == 0) untasked.push_back(cleanPress(files, true));
+      if (round % 2 == 0) untasked.push_back(cleanPress(files, Press::Bare));
+      const double timedPress = cleanPress(files, Press::TimedTask);
+      share.push_back(inMachinery / timedPress * 100);
     }
     std::printf("%d files, platform %s, accessibility %s\n", files,
                 qPrintable(QGuiApplication::platformName()), accessibilityOn ? "on" : "off");
@@ -183,6 +219,7 @@ int main(int argc, char** argv) {
     printSpread("Clean / bare", ratios(press, bare), "x");
     printSpread("rename.ul / bare", ratios(util, bare), "x");
     printSpread("Clean / press without machinery", ratios(press, untasked), "x");
+    printSpread("time in the machinery's calls", share, "% of a press");
     std::fflush(stdout);
   }
   return 0;
