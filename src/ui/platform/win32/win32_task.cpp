@@ -203,12 +203,16 @@ class ProgressWindow {
 
 Win32Task::Win32Task(HWND form, std::size_t total) : form_(form), total_(total) {
   current_ = this;
-  nextTurn_ = ticks();
-  showAt_ = nextTurn_ + ticksFor(kShowAfterMs);
+  started_ = ticks();
+  nextTurn_ = started_;
+  showAt_ = started_ + ticksFor(kShowAfterMs);
 }
 
 Win32Task::~Win32Task() {
   progress_.reset();
+  // A task longer than a turn answers once more as it ends, so that the re-read and repaint
+  // that follow it are all the window waits through, not a turn on top of them.
+  if (ticks() - started_ >= ticksFor(kTurnMs)) pump();
   current_ = nullptr;
 }
 

@@ -35,6 +35,7 @@ class Win32Task final : public Task {
   HWND form_;
   std::size_t total_;
   // Performance counter ticks: one read and one compare decide whether a step is a turn.
+  LONGLONG started_ = 0;
   LONGLONG nextTurn_ = 0;
   LONGLONG showAt_ = 0;
   std::unique_ptr<ProgressWindow> progress_;
