@@ -39,7 +39,7 @@ class QtTask final : public QObject, public Task {
   std::size_t total_;
   Clock::time_point started_ = Clock::now();
   Clock::time_point nextTurn_ = started_;
-  Clock::time_point nextProgress_ = started_;
+  Clock::time_point nextDraw_ = started_;
   QPointer<QProgressDialog> progress_;  // deleted with the form, should it go first
   bool cancelled_ = false;
   std::set<Text> skipped_;
