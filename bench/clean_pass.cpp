@@ -75,7 +75,8 @@ bool accessibilityOn = false;
 double longestGap = 0;
 
 // The time the last press spent in the progress machinery's own calls, timed one by one, less
-// what timing a call costs by itself: two clock reads, as much as the calls that only read it.
+// what timing a call costs by itself: two clock reads, more than most of the calls take, which
+// read the clock once and return.
 double inMachinery = 0;
 double timingCost = 0;
 
