@@ -205,7 +205,6 @@ Win32Task::Win32Task(HWND form, std::size_t total) : form_(form), total_(total) 
   current_ = this;
   started_ = ticks();
   nextTurn_ = started_;
-  showAt_ = started_ + ticksFor(kShowAfterMs);
 }
 
 Win32Task::~Win32Task() {
@@ -221,7 +220,7 @@ bool Win32Task::proceed(std::size_t done) {
   const LONGLONG now = ticks();
   if (now < nextTurn_) return true;
   nextTurn_ = now + ticksFor(kTurnMs);
-  if (progress_ == nullptr && now >= showAt_) {
+  if (progress_ == nullptr && now - started_ >= ticksFor(kShowAfterMs)) {
     progress_ = std::make_unique<ProgressWindow>(form_, total_, cancelled_);
   }
   if (progress_ != nullptr) progress_->show(done);

@@ -37,7 +37,6 @@ class Win32Task final : public Task {
   // Performance counter ticks: one read and one compare decide whether a step is a turn.
   LONGLONG started_ = 0;
   LONGLONG nextTurn_ = 0;
-  LONGLONG showAt_ = 0;
   std::unique_ptr<ProgressWindow> progress_;
   bool cancelled_ = false;
 
