@@ -97,7 +97,10 @@ TEST(Press, ALongPressShowsProgressWithoutFileNamesAndAShortOneShowsNone) {
     EXPECT_TRUE(short_.seen_.isEmpty()) << "no flash of progress for a short press";
   }
   Observer observer;
+  const std::size_t reads = window.form().files().readCount();
   press(window, "_old", &slowRename);
+  EXPECT_EQ(window.form().files().readCount(), reads + 1)
+      << "one read after the press, none while the progress window is drawn";
   EXPECT_EQ(observer.seen_.right(17), "of 400 files done");
   EXPECT_FALSE(observer.seen_.contains("photo")) << observer.seen_.toStdString();
   EXPECT_EQ(observer.title_, "Namewisp");

@@ -53,7 +53,11 @@ QtTask::~QtTask() {
   delete progress_;
   // A task longer than a turn answers once more as it ends, so that the re-read and repaint
   // that follow it are all the window waits through, not a turn on top of them.
-  if (Clock::now() - started_ >= kTurn) handleEvents(true);
+  if (Clock::now() - started_ >= kTurn) {
+    pumping_ = true;
+    QGuiApplication::sync();
+    pumping_ = false;
+  }
   qApp->removeEventFilter(this);
   current_ = nullptr;
 }
@@ -62,8 +66,8 @@ bool QtTask::proceed(std::size_t done) {
   const Clock::time_point now = Clock::now();
   if (now < nextTurn_ || cancelled_) return !cancelled_;
   nextTurn_ = now + kTurn;
-  const bool draw = now >= nextDraw_;
-  if (draw) {
+  pumping_ = true;  // from before the drawing: a modal QProgressDialog handles events in setValue()
+  if (now >= nextDraw_) {
     nextDraw_ = now + kDrawEvery;
     if (progress_ == nullptr && now - started_ >= kShowAfter) showProgress();
     if (progress_ != nullptr) {
@@ -71,22 +75,15 @@ bool QtTask::proceed(std::size_t done) {
           QApplication::translate("Namewisp", "%1 of %2 files done").arg(done).arg(total_));
       progress_->setValue(static_cast<int>(done));
     }
-  }
-  handleEvents(draw);
-  return !cancelled_;
-}
-
-void QtTask::handleEvents(bool sendDrawn) {
-  pumping_ = true;
-  if (sendDrawn) {
-    // Also sends what was drawn: X11 and Wayland requests go out when the loop is about to
-    // wait, which a loop that never waits does not do. That takes a round trip to the display,
-    // so it is not done at every turn.
+    // Handles events and also sends what was drawn: X11 and Wayland requests go out when the
+    // loop is about to wait, which a loop that never waits does not do. That takes a round trip
+    // to the display, so it is not done at every turn.
     QGuiApplication::sync();
   } else {
     QCoreApplication::processEvents();
   }
   pumping_ = false;
+  return !cancelled_;
 }
 
 void QtTask::showProgress() {

@@ -34,8 +34,6 @@ class QtTask final : public QObject, public Task {
   using Clock = std::chrono::steady_clock;
 
   void showProgress();
-  // Handles the events waiting, and with `sendDrawn` sends what was drawn to the display.
-  void handleEvents(bool sendDrawn);
 
   QWidget& form_;
   std::size_t total_;
