@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support.h"
-#include "ui/platform/win32/win32_window.h"
+#include "ui/platform/win32/win32_layout.h"
 
 namespace {
 

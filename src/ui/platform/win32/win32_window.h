@@ -25,9 +25,6 @@ inline constexpr UINT kRunPosted = WM_APP + 1;
 // message's top-level window, everything else is translated and dispatched.
 void dispatch(MSG& message);
 
-// Dots per inch of `window`'s monitor as the window sees it.
-UINT dpiOf(HWND window);
-
 // The scratch-program routing for a class T with a window: CreateWindowEx's parameter is the
 // object, kept in the window's user data from the first message on; `handle` is the object's
 // own window handle, set then and cleared after the last message (detachAtEnd).
