@@ -46,9 +46,13 @@ Window::Window() : form_(std::make_unique<frmClean>()) {
   QWidget* window = widget();
   window->activateWindow();
   EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+  form_->files().Current();  // the list filled, as the tests expect to find it
+  latest_ = this;
 }
 
-Window::~Window() = default;
+Window::~Window() {
+  if (latest_ == this) latest_ = nullptr;
+}
 
 QWidget* Window::widget() const {
   for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -84,6 +88,7 @@ void Window::press(const char* name) const {
 
 void Window::settle() {
   QCoreApplication::processEvents();
+  if (latest_ != nullptr) latest_->form_->files().Current();
 }
 
 }  // namespace test

@@ -72,11 +72,13 @@ class Window {
   // The entries the list shows, in order.
   QStringList shown() const;
   void press(const char* button) const;
-  // Lets posted work (a coalesced re-read) run, as the event loop would after a handler.
+  // Lets posted work (a coalesced re-read) run, as the event loop would after a handler, and
+  // the latest window's read end.
   static void settle();
 
  private:
   std::unique_ptr<frmClean> form_;
+  static inline Window* latest_ = nullptr;
 };
 
 }  // namespace test

@@ -63,23 +63,33 @@ void frmClean::cmdRefresh_Click() {
 
 void frmClean::cmdClean_Click() {
   const platform::Text removal = form_->text(txtRemove);
+  if (!FileChoice.Current()) return;  // the user stopped waiting for the folder's read
   if (FileChoice.ListCount() == 0) {
     platform::messageBox(u"No Files Found!");
     return;
   }
   // Decided on the entries listed at the press, each once: a re-read after a rename re-sorts
   // the list, so walking it by index would skip some files and visit others twice.
-  const std::vector<clean::Rename> renames =
+  std::vector<clean::Rename> renames =
       clean::renamesFor(*FileChoice.names(), removal, FileChoice.folder());
   const std::unique_ptr<platform::Task> task = form_->beginTask(renames.size());
   for (std::size_t done = 0; done < renames.size(); ++done) {
     if (!task->proceed(done)) break;
-    bool aborted = false;
-    // The service reports its failures itself; only a cancel from its dialog stops the press.
-    const std::int32_t result =
-        clean::ShellRename(renames[done].source, renames[done].destination, service_, aborted);
+    // On the disk thread, which a request the user stops waiting for keeps to itself.
+    struct Outcome {
+      std::int32_t result = 0;
+      bool aborted = false;
+    };
+    const auto outcome = std::make_shared<Outcome>();
+    const auto request =
+        platform::runOnDiskThread([outcome, rename = std::move(renames[done]), service = service_] {
+          outcome->result =
+              clean::ShellRename(rename.source, rename.destination, service, outcome->aborted);
+        });
+    const bool answered = task->wait(*request);
     FileChoice.Refresh();
-    if (clean::cancelledByUser(result, aborted)) break;
+    // The service reports its failures itself; only a cancel from its dialog stops the press.
+    if (!answered || clean::cancelledByUser(outcome->result, outcome->aborted)) break;
   }
 }
 

@@ -74,19 +74,31 @@ using ControlId = std::size_t;  // a control's index in FormLayout::controls
 // of a file list selected by the user. Filling a list never raises it.
 using ClickHandler = std::function<void(ControlId)>;
 
-// Long work on the one thread, such as a Clean press over a slow share, made with
-// Form::beginTask. While a task lives, no user input reaches the form or its click handler
-// (its close box included), yet the form answers: events are handled between two steps, every
-// few tens of milliseconds, never inside a step. Work given to post() waits until the task ends
-// or a dialog opens. A task still running after about half a second shows a progress window,
-// owned by the form and modal to it, captioned with the application title: how many of the
-// total are done, a bar and Cancel (Esc and its close box cancel too). It never names a file.
-// Destroying the task closes it.
+// Work that may wait on the disk, given to runOnDiskThread.
+class DiskWork {
+ public:
+  virtual ~DiskWork() = default;
+  // True once the work has run to its end.
+  virtual bool done() const = 0;
+};
+
+// Long work, such as a Clean press over a slow share or a wait for a folder's read, made with
+// Form::beginTask or Form::beginWait. While a task lives, no user input of any kind reaches the
+// form or its click handler (its close box and context menus included), yet the form answers:
+// events are handled while the task waits for disk work, and between two of its steps every
+// few tens of milliseconds, never inside a step. Work given to post() waits until the task
+// ends or a dialog opens. A task still running after about half a second shows a progress
+// window, owned by the form and modal to it, captioned with the application title: how many of
+// the total are done and a bar, or the wait's label and a busy bar; and Cancel (Esc and its
+// close box cancel too). It never names a file. Destroying the task closes it.
 class Task {
  public:
   virtual ~Task() = default;
   // Called before each step with the number of steps done; false once the user cancelled.
   virtual bool proceed(std::size_t done) = 0;
+  // Returns once `work` is done, handling events meanwhile; false, with the work not done, once
+  // the user cancelled. Work left behind runs to its end on the disk thread.
+  virtual bool wait(const DiskWork& work) = 0;
 };
 
 class Form {
@@ -109,8 +121,11 @@ class Form {
   virtual void setItems(ControlId control, std::shared_ptr<const NameList> names) = 0;
   virtual std::optional<std::size_t> selectedItem(ControlId control) const = 0;
 
-  // Starts a task of `total` steps; one at a time.
+  // Starts a task of `total` steps. One task at a time: starting a second while one lives
+  // throws std::logic_error.
   virtual std::unique_ptr<Task> beginTask(std::size_t total) = 0;
+  // Starts a task without steps, to wait for disk work: its progress window shows `label`.
+  virtual std::unique_ptr<Task> beginWait(const Text& label) = 0;
 };
 
 // The form is built hidden; show() shows it.
@@ -125,6 +140,8 @@ class Application {
   Application& operator=(const Application&) = delete;
 
   // Runs the event loop until the last form is unloaded; returns the process's exit status.
+  // Should a disk call still be blocked then, it ends the process at once with that status
+  // instead, since the call may never return.
   int exec();
 
  private:
@@ -142,13 +159,22 @@ void messageBox(const Text& text);
 // modal loop, such as a message box's; in either case before the next user input is handled.
 void post(std::function<void()> task);
 
+// Queues `work` for the disk thread, where every call that may wait on the disk runs: one piece
+// at a time, in the order given, never on the window's thread, so a slow or stalled disk never
+// freezes the window. Once the work has run, `then` (if any) runs on the window's thread, from
+// its event loop. The work may outlive its caller, who may stop waiting for it, so it must own
+// what it uses. A disk call still blocked when the event loop ends is not waited for: exec()
+// then ends the process.
+std::shared_ptr<const DiskWork> runOnDiskThread(std::function<void()> work,
+                                                std::function<void()> then = {});
+
 // The process's current directory as an absolute path; empty if it cannot be read.
 NativeName workingDirectory();
 
 // The files of `folder` that a file manager shows: regular files and links to them, no folders
 // and no hidden files, sorted as a file manager sorts: by the user's locale with letter case
 // ignored, names that still compare equal in native (byte or code unit) order. An unreadable or
-// missing folder lists as empty.
+// missing folder lists as empty. It reads the disk: call it on the disk thread.
 NameList listFiles(const NativeName& folder);
 
 // Lower case under the user's locale. Length may change (German sharp s, Turkish dotted I).

@@ -5,9 +5,13 @@
 #include <QMetaObject>
 #include <QPushButton>
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app_info.h"
+#include "ui/platform/disk_thread.h"
 #include "ui/platform/platform.h"
 #include "ui/platform/posix/posix_files.h"
 #include "ui/platform/posix/refusal.h"
@@ -28,10 +32,21 @@ struct Application::Impl {
 };
 
 Application::Application(int& argc, char** argv) : impl_(std::make_unique<Impl>(argc, argv)) {}
-Application::~Application() = default;
+
+Application::~Application() {
+  // A disk call still blocked may yet end and post to the application: leave it in place.
+  if (!disk::stop()) (void)impl_.release();
+}
 
 int Application::exec() {
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  // The user closed the window while a disk call is still blocked, as on a share that went
+  // away: ending now leaves nothing for the call to find torn down, whenever it returns.
+  if (disk::busy()) {
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
+  return status;
 }
 
 void messageBox(const Text& text) {
@@ -44,20 +59,59 @@ void post(std::function<void()> task) {
   QMetaObject::invokeMethod(
       qApp,
       [task = std::move(task)]() mutable {
-        // Not between a task's steps: a re-read of a large folder there would cost more than
-        // the steps. Qt runs what is posted here at its next turn, so this cannot spin.
-        if (qt::QtTask::pumping()) return post(std::move(task));
+        // Not while a task handles events: a re-read of a large folder between the steps of a
+        // press would cost more than the steps.
+        if (qt::QtTask::holding()) return qt::QtTask::current()->hold(std::move(task));
         task();
       },
       Qt::QueuedConnection);
 }
 
-namespace posix {
+namespace disk {
 
-Refusal reportRefusal(const Text& kind, const std::function<Text()>& message) {
+void finished(const std::shared_ptr<Job>& job) {
+  // The event itself wakes the window's thread, should it sleep waiting for the job.
+  QMetaObject::invokeMethod(
+      qApp, [job] { job->runThen(); }, Qt::QueuedConnection);
+}
+
+}  // namespace disk
+
+namespace {
+
+// Runs `ask` on the window's thread and returns its answer, from whichever thread; the disk
+// thread runs other queued work meanwhile (disk::serveUntil).
+template <typename Answer>
+Answer onWindowThread(const std::function<Answer()>& ask) {
+  if (!disk::onDiskThread()) return ask();
+  Answer answer{};
+  std::atomic<bool> answered{false};
+  QMetaObject::invokeMethod(
+      qApp,
+      [&] {
+        answer = ask();
+        answered.store(true);
+        disk::wake();
+      },
+      Qt::QueuedConnection);
+  disk::serveUntil([&] { return answered.load(); });
+  return answer;
+}
+
+bool skippedInThisTask(const Text& kind) {
   qt::QtTask* task = qt::QtTask::current();
-  if (task != nullptr && task->skipped().contains(kind)) return Refusal::Skip;
-  QMessageBox box(QMessageBox::Warning, toQString(NAMEWISP_TITLE), toQString(message()));
+  return task != nullptr && task->skipped().contains(kind);
+}
+
+posix::Refusal askUser(const Text& kind, const Text& message) {
+  qt::QtTask* task = qt::QtTask::current();
+  // A dialog opens: work held for the end of the task runs first, a coalesced re-read of the
+  // folder among it, and its read ends before the dialog shows, so that the list behind the
+  // dialog is the folder as it is now.
+  const bool pumping = task != nullptr && task->releaseHeld();
+  while (!disk::drained())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  QMessageBox box(QMessageBox::Warning, toQString(NAMEWISP_TITLE), toQString(message));
   box.setWindowModality(Qt::ApplicationModal);
   QPushButton* skip =
       box.addButton(QApplication::translate("Namewisp", "&Skip"), QMessageBox::AcceptRole);
@@ -67,9 +121,22 @@ Refusal reportRefusal(const Text& kind, const std::function<Text()>& message) {
   box.setDefaultButton(skip);
   box.setEscapeButton(cancel);
   box.exec();
-  if (box.clickedButton() == cancel) return Refusal::Cancel;
+  if (task != nullptr) task->setPumping(pumping);
+  if (box.clickedButton() == cancel) return posix::Refusal::Cancel;
   if (box.clickedButton() == skipAll && task != nullptr) task->skipped().insert(kind);
-  return Refusal::Skip;
+  return posix::Refusal::Skip;
+}
+
+}  // namespace
+
+namespace posix {
+
+// Called by the rename service on the disk thread. The question whether to ask and the dialog
+// belong to the window's thread; the message is made here, since it may read the folder.
+Refusal reportRefusal(const Text& kind, const std::function<Text()>& message) {
+  if (onWindowThread<bool>([&] { return skippedInThisTask(kind); })) return Refusal::Skip;
+  const Text text = message();
+  return onWindowThread<Refusal>([&] { return askUser(kind, text); });
 }
 
 }  // namespace posix

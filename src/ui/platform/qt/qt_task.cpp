@@ -4,7 +4,10 @@
 #include <QEvent>
 #include <QGuiApplication>
 
+#include <stdexcept>
+
 #include "app_info.h"
+#include "ui/platform/disk_thread.h"
 #include "ui/platform/qt/qt_text.h"
 
 namespace platform::qt {
@@ -21,20 +24,35 @@ constexpr auto kShowAfter = 500ms;
 // What was drawn is sent to the display this often, the progress window redrawn first: ten
 // times a second reads as smooth, and doing both at every turn would cost the work 1% or more.
 constexpr auto kDrawEvery = 100ms;
+// A wait spins this long before it sleeps: most renames on a local disk end sooner, and waking
+// from a sleep would cost them more than the rename.
+constexpr int kSpinMicroseconds = 200;
 
 bool isUserInput(QEvent::Type type) {
   switch (type) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
     case QEvent::Wheel:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::Shortcut:
     case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:  // an input method's commit would change the text mid-task
+    case QEvent::ContextMenu:
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::NativeGesture:
+    case QEvent::Gesture:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
     case QEvent::Close:  // the close box would end the program in the middle of the work
       return true;
     default:
@@ -44,9 +62,16 @@ bool isUserInput(QEvent::Type type) {
 
 }  // namespace
 
-QtTask::QtTask(QWidget& form, std::size_t total) : form_(form), total_(total) {
+QtTask::QtTask(QWidget& form, std::size_t total, const Text& label)
+    : form_(form), total_(total), label_(toQString(label)) {
+  // A second task would take over the first's input filter and then drop it with its own.
+  if (current_ != nullptr) throw std::logic_error("a task is already running");
   current_ = this;
   qApp->installEventFilter(this);
+  // Only wakes a wait, which then shows the progress window; the turns between steps look at
+  // the clock themselves.
+  showTimer_.setSingleShot(true);
+  showTimer_.start(kShowAfter);
 }
 
 QtTask::~QtTask() {
@@ -60,6 +85,8 @@ QtTask::~QtTask() {
   }
   qApp->removeEventFilter(this);
   current_ = nullptr;
+  for (std::function<void()>& work : held_)
+    post(std::move(work));
 }
 
 bool QtTask::proceed(std::size_t done) {
@@ -86,6 +113,30 @@ bool QtTask::proceed(std::size_t done) {
   return !cancelled_;
 }
 
+bool QtTask::wait(const DiskWork& work) {
+  const auto& job = static_cast<const disk::Job&>(work);
+  if (job.spinUntilDone(kSpinMicroseconds) || job.watch()) return true;
+  const bool was = pumping_;
+  pumping_ = true;
+  // Sleeps until an event comes: the job's end is one, sent by the disk thread.
+  while (!job.done() && !cancelled_) {
+    if (progress_ == nullptr && Clock::now() - started_ >= kShowAfter) showProgress();
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  pumping_ = was;
+  return job.done();
+}
+
+bool QtTask::releaseHeld() {
+  const bool was = pumping_;
+  pumping_ = false;
+  std::vector<std::function<void()>> held;
+  held.swap(held_);
+  for (std::function<void()>& work : held)
+    work();
+  return was;
+}
+
 void QtTask::showProgress() {
   progress_ = new QProgressDialog(&form_);
   progress_->setWindowTitle(toQString(NAMEWISP_TITLE));
@@ -93,7 +144,12 @@ void QtTask::showProgress() {
   progress_->setAutoReset(false);
   progress_->setAutoClose(false);
   progress_->setMinimumDuration(0);
-  progress_->setRange(0, static_cast<int>(total_));
+  if (label_.isEmpty()) {
+    progress_->setRange(0, static_cast<int>(total_));
+  } else {
+    progress_->setLabelText(label_);
+    progress_->setRange(0, 0);  // a busy bar: a read cannot tell how far it is
+  }
   // Cancel and the close box end in canceled(), Esc in rejected().
   connect(progress_, &QProgressDialog::canceled, this, [this] { cancelled_ = true; });
   connect(progress_, &QDialog::rejected, this, [this] { cancelled_ = true; });
