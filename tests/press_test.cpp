@@ -1,6 +1,8 @@
 // A long or failing Clean press through the real window: progress, a window that answers,
 // Cancel, and one dialog for a storm of refusals of one kind.
 #include <gtest/gtest.h>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
@@ -8,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 #include "support.h"
@@ -16,6 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::DialogWatcher;
+using test::progressWindow;
 using test::TempFolder;
 using test::Window;
 using Contents = std::map<std::string, std::string>;
@@ -31,14 +35,6 @@ int calls = 0;
 int countedRename(SHFILEOPSTRUCT* request) {
   ++calls;
   return SHFileOperation(request);
-}
-
-QProgressDialog* progressWindow() {
-  for (QWidget* top : QApplication::topLevelWidgets()) {
-    if (auto* progress = qobject_cast<QProgressDialog*>(top); progress && progress->isVisible())
-      return progress;
-  }
-  return nullptr;
 }
 
 // Looks at the screen every few milliseconds while the press runs, from the event loop, as a
@@ -150,6 +146,7 @@ TEST(Press, NoInputReachesTheWindowUntilThePressEnds) {
     folder.write("f" + std::to_string(i) + "aabb", "");
   Window window;
   bool tried = false;
+  bool menuOpened = false;
   Observer observer([&](QProgressDialog*) {
     if (tried) return;
     tried = true;  // at the first turn, before any progress window blocks the form
@@ -158,10 +155,24 @@ TEST(Press, NoInputReachesTheWindowUntilThePressEnds) {
     QTest::keyClicks(window.text(), "zz");
     window.button("cmdClose")->click();
     window.widget()->close();
+    // A context menu would open modally: should one open, it is closed and told.
+    QTimer::singleShot(100, [&] {
+      if (QWidget* popup = QApplication::activePopupWidget()) {
+        menuOpened = true;
+        popup->close();
+      }
+    });
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(2, 2), QPoint(2, 2));
+    QApplication::sendEvent(window.text(), &menu);
+    QInputMethodEvent commit;  // an input method's typing, which no key event carries
+    commit.setCommitString("zz");
+    QApplication::sendEvent(window.text(), &commit);
+    EXPECT_THROW(window.form().form().beginTask(1), std::logic_error) << "one task at a time";
   });
   press(window, "ab", &slowRename);
   Window::settle();
   EXPECT_TRUE(tried);
+  EXPECT_FALSE(menuOpened);
   ASSERT_NE(window.widget(), nullptr) << "the window is still open";
   EXPECT_EQ(window.text()->text(), "ab");
   // A second press would have made "f0aabb" "f0", not "f0ab".

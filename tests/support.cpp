@@ -41,12 +41,20 @@ ActingAsNobody::~ActingAsNobody() {
   }
 }
 
-Window::Window() : form_(std::make_unique<frmClean>()) {
+QProgressDialog* progressWindow() {
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (auto* progress = qobject_cast<QProgressDialog*>(top); progress && progress->isVisible())
+      return progress;
+  }
+  return nullptr;
+}
+
+Window::Window(bool filled) : form_(std::make_unique<frmClean>()) {
   form_->Show();
   QWidget* window = widget();
   window->activateWindow();
   EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-  form_->files().Current();  // the list filled, as the tests expect to find it
+  if (filled) form_->files().Current();
   latest_ = this;
 }
 

@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QString>
 #include <QTimer>
@@ -58,10 +59,14 @@ class ActingAsNobody {
   bool changed_ = false;
 };
 
-// The real window over the current working directory, shown and active.
+// The progress window of a long task, if one is on screen.
+QProgressDialog* progressWindow();
+
+// The real window over the current working directory, shown and active; its list filled,
+// unless `filled` is false.
 class Window {
  public:
-  Window();
+  explicit Window(bool filled = true);
   ~Window();
 
   frmClean& form() { return *form_; }

@@ -1,5 +1,6 @@
 // The window as the user meets it: layout, focus, keys, the text box and the handlers.
 #include <gtest/gtest.h>
+#include <QClipboard>
 #include <QLabel>
 #include <QListView>
 #include <QScreen>
@@ -143,6 +144,41 @@ TEST(Window, TextBoxHoldsSixtyCharactersAndNeverHalfACharacter) {
   QTest::keyClicks(box, QString(58, 'y'));
   QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString::fromUtf8("😀"), Qt::NoModifier);
   EXPECT_EQ(box->text(), QString(58, 'y') + QString::fromUtf8("😀"));
+}
+
+// As a single-line box on Windows takes a paste: up to the first line break, so that a line
+// copied from a terminal, its break with it, still cleans.
+TEST(Window, PastedTextKeepsWhatPrecedesItsFirstLineBreak) {
+  struct Case {
+    const char* held;
+    int cursor;
+    const char* pasted;
+    const char* kept;
+  };
+  const Case cases[] = {
+      {"", 0, "_old\n", "_old"},
+      {"", 0, "_old\r\nnext line\n", "_old"},
+      {"ab", 1, "X\nY", "aXb"},
+      {"ab", 2, "\nY", "ab"},
+  };
+  TempFolder folder;
+  folder.write("a_old.txt");
+  Window window;
+  QLineEdit* box = window.text();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pasted);
+    box->setText(c.held);
+    box->setCursorPosition(c.cursor);
+    QGuiApplication::clipboard()->setText(c.pasted);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box->text().toStdString(), c.kept);
+  }
+  box->clear();
+  QGuiApplication::clipboard()->setText("_old\n");
+  QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+  window.press("cmdClean");
+  Window::settle();
+  EXPECT_EQ(window.shown(), QStringList{"a.txt"});
 }
 
 TEST(Window, SelectingAnEntryCopiesItsBareNameCutToSixty) {
