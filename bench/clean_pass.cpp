@@ -1,6 +1,7 @@
 // One press of Clean through the real window against a bare renameat2(RENAME_NOREPLACE) loop,
-// util-linux rename and the same press without its progress machinery, over the same names,
-// each on a fresh folder; and the time the machinery's own calls take within a press. The
+// util-linux rename and the same press without its progress machinery (one thread, no task),
+// over the same names, each on a fresh folder; and the time the machinery takes within a press:
+// its task's calls, and each rename's trip to the disk thread and back. The
 // contenders take turns within each round, so that a slow spell of the shared machine falls on all
 // of them; the medians and their ratios are what to read. Usage: clean_pass [-r rounds] [-p]
 // [files...] (default 5 rounds of 1000 10000 100000); -p times the press alone, for a profiler.
@@ -97,9 +98,13 @@ void measureTimingCost() {
 }
 
 enum class Press {
-  Click,      // as a user makes it: a click on Clean, through the window system's input
-  Bare,       // the same renames and re-reads without the task that shows progress and answers
-  TimedTask,  // the same again with the form's task, each of its calls timed
+  Click,  // as a user makes it: a click on Clean, through the window system's input
+  // The same renames and re-reads on the window's thread, without the task that shows progress
+  // and answers, and without the disk thread.
+  Bare,
+  // The Clean handler's loop again, each of its task's calls timed, and each rename's trip to
+  // the disk thread and back timed less the rename itself, timed there.
+  TimedTask,
 };
 
 // One press until the window answers again: the renames, the re-read of the folder and the
@@ -134,17 +139,38 @@ double cleanPress(int files, Press how) {
       QTest::mouseClick(clean, Qt::LeftButton);
     } else {
       // The loop of the Clean handler, which Click runs.
-      const auto renames = clean::renamesFor(*form.files().names(), u"_old", form.files().folder());
+      auto renames = clean::renamesFor(*form.files().names(), u"_old", form.files().folder());
       std::unique_ptr<platform::Task> task;
       if (how == Press::TimedTask) timed([&] { task = form.form().beginTask(renames.size()); });
       for (std::size_t done = 0; done < renames.size(); ++done) {
-        if (task) timed([&] { task->proceed(done); });
-        clean::ShellRename(renames[done].source, renames[done].destination);
+        if (!task) {
+          clean::ShellRename(renames[done].source, renames[done].destination);
+          form.files().Refresh();
+          continue;
+        }
+        timed([&] { task->proceed(done); });
+        struct Outcome {
+          std::int32_t result = 0;
+          bool aborted = false;
+          double took = 0;  // on the disk thread
+        };
+        const auto sent = Clock::now();
+        const auto outcome = std::make_shared<Outcome>();
+        const auto request =
+            platform::runOnDiskThread([outcome, rename = std::move(renames[done])] {
+              const auto begun = Clock::now();
+              outcome->result = clean::ShellRename(rename.source, rename.destination,
+                                                   &SHFileOperation, outcome->aborted);
+              outcome->took = seconds(Clock::now() - begun);
+            });
+        task->wait(*request);
+        inMachinery += seconds(Clock::now() - sent) - outcome->took - timingCost;
         form.files().Refresh();
       }
       if (task) timed([&] { task.reset(); });
     }
     QCoreApplication::processEvents();  // the coalesced re-read after the last rename, a repaint
+    form.files().Current();             // which runs on the disk thread
     took = seconds(Clock::now() - start);
     longestGap = std::max(longestGap, seconds(Clock::now() - last));
     if (form.files().ListCount() != static_cast<std::size_t>(files) ||

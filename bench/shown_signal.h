@@ -1,6 +1,7 @@
-// For the start benchmark's children: says on the file descriptor in NAMEWISP_BENCH_FD, once
-// the first window has been painted, the process's peak resident memory (KiB), then
-// ends the event loop. The parent times from its exec to that word.
+// For the start benchmark's children: says "shown" on the file descriptor in NAMEWISP_BENCH_FD
+// once the first window has been painted; then, once `filled` has returned (the list holds the
+// folder), the process's peak resident memory (KiB), and ends the event loop. The parent times
+// from its exec to each line.
 #pragma once
 
 #include <QApplication>
@@ -12,13 +13,16 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace bench {
 
 class ShownSignal final : public QObject {
  public:
-  ShownSignal() { qApp->installEventFilter(this); }
+  explicit ShownSignal(std::function<void()> filled = {}) : filled_(std::move(filled)) {
+    qApp->installEventFilter(this);
+  }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -26,7 +30,9 @@ class ShownSignal final : public QObject {
         static_cast<QWidget*>(watched)->isWindow()) {
       done_ = true;
       // After this paint has reached the screen: the next turn of the loop.
-      QTimer::singleShot(0, [] {
+      QTimer::singleShot(0, [this] {
+        say("shown\n");
+        if (filled_) filled_();
         // VmHWM rather than getrusage: ru_maxrss carries over the spawning process's peak.
         std::ifstream status("/proc/self/status");
         std::string line, word = "0\n";
@@ -34,9 +40,7 @@ class ShownSignal final : public QObject {
           if (line.rfind("VmHWM:", 0) == 0)
             word = std::to_string(std::atol(line.c_str() + 6)) + "\n";
         }
-        if (const char* fd = std::getenv("NAMEWISP_BENCH_FD")) {
-          if (write(std::atoi(fd), word.data(), word.size()) < 0) std::abort();
-        }
+        say(word);
         QCoreApplication::quit();
       });
     }
@@ -44,6 +48,13 @@ class ShownSignal final : public QObject {
   }
 
  private:
+  static void say(const std::string& word) {
+    if (const char* fd = std::getenv("NAMEWISP_BENCH_FD")) {
+      if (write(std::atoi(fd), word.data(), word.size()) < 0) std::abort();
+    }
+  }
+
+  std::function<void()> filled_;
   bool done_ = false;
 };
 

@@ -5,8 +5,8 @@
 
 int main(int argc, char** argv) {
   platform::Application app(argc, argv);
-  const bench::ShownSignal signal;
   frmClean form;
+  const bench::ShownSignal signal([&form] { form.files().Current(); });
   form.Show();
   return app.exec();
 }

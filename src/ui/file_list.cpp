@@ -17,8 +17,10 @@ bool FileList::Current() {
   const std::unique_ptr<platform::Task> task = form_.beginWait(u"Reading the folder\u2026");
   while (stale_ || reading_ != nullptr) {
     startIfDue();
+    // Held here: the read may land while the task waits, which lets go of it in the list.
     const std::shared_ptr<Read> read = reading_;
-    if (!task->wait(*readWork_)) return false;
+    const std::shared_ptr<const platform::DiskWork> work = readWork_;
+    if (!task->wait(*work)) return false;
     land(read);
   }
   return true;

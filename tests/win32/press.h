@@ -15,11 +15,11 @@
 
 namespace test {
 
-// The slow service's state: one press at a time, on the window's thread.
+// The slow service's state: one press at a time, on the disk thread.
 struct Slow {
   static inline DWORD delay = 8;  // ms before each rename
   static inline std::atomic<std::size_t> calls = 0;
-  // Called on the window's thread before each rename: between two renames, never in one.
+  // Called on the disk thread before each rename, while the window's thread waits for it.
   static inline void (*before)(std::size_t call) = nullptr;
 };
 

@@ -32,7 +32,7 @@ std::wstring className(HWND window) {
 
 // ---- Dialogs ---------------------------------------------------------------------------------
 
-DialogWatcher::DialogWatcher() : uiThread_(GetCurrentThreadId()), thread_([this] { watch(); }) {}
+DialogWatcher::DialogWatcher() : thread_([this] { watch(); }) {}
 
 DialogWatcher::~DialogWatcher() {
   stop_ = true;
@@ -47,10 +47,13 @@ std::vector<Dialog> DialogWatcher::dialogs() const {
 void DialogWatcher::watch() {
   while (!stop_) {
     std::vector<HWND> found;
-    EnumThreadWindows(
-        uiThread_,
+    // Of any thread: the shell's own dialogs come from the disk thread.
+    EnumWindows(
         [](HWND window, LPARAM list) {
-          if (className(window) == L"#32770" && IsWindowVisible(window))
+          DWORD process = 0;
+          GetWindowThreadProcessId(window, &process);
+          if (process == GetCurrentProcessId() && className(window) == L"#32770" &&
+              IsWindowVisible(window))
             reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
           return TRUE;
         },
@@ -94,13 +97,16 @@ void DialogWatcher::watch() {
 
 // ---- The window ------------------------------------------------------------------------------
 
-Window::Window() : form_(std::make_unique<frmClean>()) {
+Window::Window(bool filled) : form_(std::make_unique<frmClean>()) {
   form_->Show();
   settle();
   EXPECT_EQ(GetForegroundWindow(), hwnd()) << "the window must be in front to take input";
+  if (filled) form_->files().Current();
+  latest_ = this;
 }
 
 Window::~Window() {
+  if (latest_ == this) latest_ = nullptr;
   form_.reset();
   settle();
 }
@@ -108,7 +114,7 @@ Window::~Window() {
 HWND Window::hwnd() const {
   HWND found = nullptr;
   EnumThreadWindows(
-      GetCurrentThreadId(),
+      thread_,
       [](HWND window, LPARAM result) {
         if (className(window) != L"frmClean") return TRUE;
         *reinterpret_cast<HWND*>(result) = window;
@@ -148,6 +154,7 @@ void Window::settle() {
     }
     platform::win32::dispatch(message);
   }
+  if (latest_ != nullptr) latest_->form_->files().Current();
 }
 
 // ---- Input -----------------------------------------------------------------------------------

@@ -34,9 +34,9 @@ struct Dialog {
   int pressed = 0;
 };
 
-// While it lives, answers every dialog (class #32770) that the UI thread shows, from a thread
-// of its own, since the dialog's modal loop holds the UI thread: records it and presses the
-// button that leaves things as they are (No, Cancel, then OK).
+// While it lives, answers every dialog (class #32770) that the process shows, from a thread
+// of its own, since the dialog's modal loop holds the thread that shows it: records it and
+// presses the button that leaves things as they are (No, Cancel, then OK).
 class DialogWatcher {
  public:
   DialogWatcher();
@@ -46,7 +46,6 @@ class DialogWatcher {
  private:
   void watch();
 
-  DWORD uiThread_;
   std::atomic<bool> stop_ = false;
   mutable std::mutex mutex_;
   std::vector<Dialog> dialogs_;
@@ -54,10 +53,11 @@ class DialogWatcher {
   std::thread thread_;
 };
 
-// The real window over the current working directory, shown and in front.
+// The real window over the current working directory, shown and in front; its list filled,
+// unless `filled` is false.
 class Window {
  public:
-  Window();
+  explicit Window(bool filled = true);
   ~Window();
 
   frmClean& form() { return *form_; }
@@ -68,11 +68,14 @@ class Window {
   // The entries the list shows, in order.
   std::vector<std::wstring> shown() const;
 
-  // Runs every message waiting, as the event loop would, until none is left.
+  // Runs every message waiting, as the event loop would, until none is left, and lets the
+  // latest window's read end.
   static void settle();
 
  private:
   std::unique_ptr<frmClean> form_;
+  DWORD thread_ = GetCurrentThreadId();  // the window's, for a look from another
+  static inline Window* latest_ = nullptr;
 };
 
 // Real input, through the system's input queue, to whatever has the focus; each settles.

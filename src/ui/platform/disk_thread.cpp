@@ -16,37 +16,39 @@ using Clock = std::chrono::steady_clock;
 // the next rename within a few microseconds, a turn of the window's events within milliseconds.
 constexpr int kSpinForNextMicroseconds = 200;
 
-void pause() {
-#if defined(__x86_64__) || defined(__i386__)
-  __builtin_ia32_pause();
-#endif
-}
-
 // Calls `done()` until it holds or `microseconds` have passed; the clock is read every few
-// dozen calls only.
+// dozen calls only. No pause instruction between calls: a virtual machine may trap it, which
+// made a round trip between the threads 17 times slower on the machine we measure on.
+// After a few microseconds it yields between calls too: on a busy machine the other thread
+// may be waiting for this one's processor.
 template <typename Done>
 bool spin(Done done, int microseconds) {
-  const Clock::time_point until = Clock::now() + std::chrono::microseconds(microseconds);
+  const Clock::time_point start = Clock::now();
+  const Clock::time_point until = start + std::chrono::microseconds(microseconds);
+  const Clock::time_point yieldFrom = start + std::chrono::microseconds(5);
   for (;;) {
     for (int i = 0; i < 64; ++i) {
       if (done()) return true;
-      pause();
     }
-    if (Clock::now() >= until) return done();
+    const Clock::time_point now = Clock::now();
+    if (now >= until) return done();
+    if (now >= yieldFrom) std::this_thread::yield();
   }
 }
 
 }  // namespace
 
+// Each thread takes the lock only briefly and never while the other spins for it: a thread that
+// finds the lock taken sleeps in the kernel, and waking it costs more than a rename.
 struct Thread {
   std::mutex mutex;
   std::condition_variable wakeup;  // the disk thread's sleep
   std::deque<std::shared_ptr<Job>> queue;
   std::atomic<bool> pending{false};  // the queue holds a job: read without the lock, to spin on
+  std::atomic<bool> running{false};  // a job taken from the queue has not ended yet
   bool sleeping = false;
   bool stopping = false;
-  bool running = false;  // a job taken from the queue has not ended yet
-  int nested = 0;        // jobs running inside serveUntil
+  int nested = 0;  // jobs running inside serveUntil
   std::atomic<int> undelivered{0};
   std::thread worker;
   std::thread::id id;
@@ -54,10 +56,15 @@ struct Thread {
   Thread() : worker([this] { loop(); }) {}
 
   void submit(std::shared_ptr<Job> job) {
-    const std::lock_guard lock(mutex);
-    queue.push_back(std::move(job));
+    bool asleep = false;
+    {
+      const std::lock_guard lock(mutex);
+      queue.push_back(std::move(job));
+      asleep = sleeping;
+    }
+    // After the lock is let go: a disk thread that spins on this finds the lock free.
     pending.store(true);
-    if (sleeping) wakeup.notify_one();
+    if (asleep) wakeup.notify_one();
   }
 
   // With the lock held and the queue not empty.
@@ -69,6 +76,7 @@ struct Thread {
   }
 
   void loop() {
+    threadStarted();
     for (;;) {
       spin([this] { return pending.load(std::memory_order_relaxed); }, kSpinForNextMicroseconds);
       std::unique_lock lock(mutex);
@@ -78,12 +86,11 @@ struct Thread {
         sleeping = false;
       }
       if (queue.empty()) return;  // stopping
-      std::shared_ptr<Job> job = take();
-      running = true;
+      const std::shared_ptr<Job> job = take();
+      running.store(true);
       lock.unlock();
       run(job);
-      lock.lock();
-      running = false;
+      running.store(false);
     }
   }
 
@@ -94,16 +101,18 @@ namespace {
 
 // Made on first use and never destroyed while its thread may run: a thread still blocked in a
 // call when the process ends must find its queue and lock where they were.
-Thread* instance = nullptr;
+std::atomic<Thread*> instance{nullptr};
 std::mutex instanceMutex;
 
 Thread& diskThread() {
+  if (Thread* made = instance.load()) return *made;
   const std::lock_guard lock(instanceMutex);
-  if (instance == nullptr) {
-    instance = new Thread;
-    instance->id = instance->worker.get_id();
+  if (instance.load() == nullptr) {
+    auto* made = new Thread;
+    made->id = made->worker.get_id();
+    instance.store(made);
   }
-  return *instance;
+  return *instance.load();
 }
 
 }  // namespace
@@ -134,14 +143,14 @@ bool Job::spinUntilDone(int microseconds) const {
 }
 
 bool onDiskThread() {
-  const std::lock_guard lock(instanceMutex);
-  return instance != nullptr && std::this_thread::get_id() == instance->id;
+  const Thread* t = instance.load();
+  return t != nullptr && std::this_thread::get_id() == t->id;
 }
 
 bool busy() {
   Thread& t = diskThread();
   const std::lock_guard lock(t.mutex);
-  return !t.queue.empty() || t.running;
+  return !t.queue.empty() || t.running.load();
 }
 
 bool drained() {
@@ -176,21 +185,17 @@ void wake() {
 }
 
 bool stop() {
-  Thread* t = nullptr;
-  {
-    const std::lock_guard lock(instanceMutex);
-    if (instance == nullptr) return true;
-    t = instance;
-  }
+  const std::lock_guard made(instanceMutex);
+  Thread* t = instance.load();
+  if (t == nullptr) return true;
   {
     const std::lock_guard lock(t->mutex);
-    if (!t->queue.empty() || t->running || t->nested > 0) return false;
+    if (!t->queue.empty() || t->running.load() || t->nested > 0) return false;
     t->stopping = true;
     t->wakeup.notify_one();
   }
   t->worker.join();
-  const std::lock_guard lock(instanceMutex);
-  instance = nullptr;
+  instance.store(nullptr);
   delete t;
   return true;
 }

@@ -40,8 +40,11 @@ class Job final : public DiskWork {
   mutable std::atomic<bool> watched_{false};
 };
 
-// Called by each backend, on the disk thread, once `job` has run, if it has a `then` or its end
-// is watched: runs job->runThen() on the window's thread, by a message or an event that also
+// Defined by each backend: called first on the disk thread, to set it up for the calls it makes.
+void threadStarted();
+
+// Defined by each backend: called on the disk thread once `job` has run, if it has a `then` or its
+// end is watched: runs job->runThen() on the window's thread, by a message or an event that also
 // wakes that thread.
 void finished(const std::shared_ptr<Job>& job);
 

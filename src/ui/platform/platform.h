@@ -97,7 +97,8 @@ class Task {
   // Called before each step with the number of steps done; false once the user cancelled.
   virtual bool proceed(std::size_t done) = 0;
   // Returns once `work` is done, handling events meanwhile; false, with the work not done, once
-  // the user cancelled. Work left behind runs to its end on the disk thread.
+  // the user cancelled. Work left behind runs to its end on the disk thread. The caller holds
+  // `work` through the call.
   virtual bool wait(const DiskWork& work) = 0;
 };
 

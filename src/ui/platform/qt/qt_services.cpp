@@ -69,6 +69,8 @@ void post(std::function<void()> task) {
 
 namespace disk {
 
+void threadStarted() {}
+
 void finished(const std::shared_ptr<Job>& job) {
   // The event itself wakes the window's thread, should it sleep waiting for the job.
   QMetaObject::invokeMethod(

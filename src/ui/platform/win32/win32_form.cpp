@@ -121,6 +121,10 @@ class Win32Form final : public Form {
     return std::make_unique<win32::Win32Task>(hwnd_, total);
   }
 
+  std::unique_ptr<Task> beginWait(const Text& label) override {
+    return std::make_unique<win32::Win32Task>(hwnd_, 0, label);
+  }
+
  private:
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Win32Form* self = win32::attachedObject(hwnd, message, lParam, &Win32Form::hwnd_);

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "app_info.h"
 #include "ui/platform/win32/win32_layout.h"
@@ -25,7 +26,18 @@ constexpr int kBarRange = 1000;
 }  // namespace
 
 ProgressWindow::ProgressWindow(HWND owner, std::size_t total, bool& cancelled)
-    : owner_(owner), total_(total), cancelled_(cancelled), dpi_(dpiOf(owner)) {
+    : ProgressWindow(owner, total, {}, cancelled) {}
+
+ProgressWindow::ProgressWindow(HWND owner, const std::wstring& label, bool& cancelled)
+    : ProgressWindow(owner, 0, label, cancelled) {}
+
+ProgressWindow::ProgressWindow(HWND owner, std::size_t total, std::wstring waitLabel,
+                               bool& cancelled)
+    : owner_(owner),
+      total_(total),
+      waitLabel_(std::move(waitLabel)),
+      cancelled_(cancelled),
+      dpi_(dpiOf(owner)) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -62,7 +74,7 @@ ProgressWindow::~ProgressWindow() {
 }
 
 void ProgressWindow::show(std::size_t done) {
-  if (hwnd_ == nullptr || done == shown_) return;
+  if (hwnd_ == nullptr || done == shown_ || !waitLabel_.empty()) return;
   shown_ = done;
   const std::wstring text =
       std::to_wstring(done) + L" of " + std::to_wstring(total_) + L" files done";
@@ -100,13 +112,19 @@ bool ProgressWindow::onCreate() {
   InitCommonControlsEx(&controls);
   const int inner = kClientWidth - 2 * kMargin;
   label_ = child(L"STATIC", SS_LEFT | SS_NOPREFIX, kMargin, kMargin, inner, 20, 0);
-  bar_ = child(PROGRESS_CLASSW, 0, kMargin, 38, inner, 16, 0);
+  // A read cannot tell how far it is: its bar only shows that it goes on.
+  bar_ = child(PROGRESS_CLASSW, waitLabel_.empty() ? 0 : PBS_MARQUEE, kMargin, 38, inner, 16, 0);
   // IDCANCEL: Esc, through the dialog manager, presses it too.
   cancel_ = child(L"BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kClientWidth - kMargin - kButtonWidth,
                   kClientHeight - kMargin - kButtonHeight, kButtonWidth, kButtonHeight, IDCANCEL);
   if (label_ == nullptr || bar_ == nullptr || cancel_ == nullptr) return false;
   SetWindowTextW(cancel_, L"Cancel");
-  SendMessageW(bar_, PBM_SETRANGE32, 0, kBarRange);
+  if (waitLabel_.empty()) {
+    SendMessageW(bar_, PBM_SETRANGE32, 0, kBarRange);
+  } else {
+    SetWindowTextW(label_, waitLabel_.c_str());
+    SendMessageW(bar_, PBM_SETMARQUEE, TRUE, 30);
+  }
 
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;

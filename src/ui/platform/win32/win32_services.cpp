@@ -2,13 +2,17 @@
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "app_info.h"
+#include "ui/platform/disk_thread.h"
 #include "ui/platform/name_order.h"
 #include "ui/platform/platform.h"
+#include "ui/platform/win32/win32_task.h"
 #include "ui/platform/win32/win32_window.h"
 
 namespace platform {
@@ -20,7 +24,8 @@ namespace {
 
 // Tasks from post(), run by a message-only window: every message loop of the thread, a message
 // box's included, dispatches its messages, and Windows hands out posted messages before input.
-// A long task's own pump between its steps leaves them queued (win32_task.cpp).
+// While a long task handles messages, it holds them for its end (win32_task.cpp). The window
+// also takes the disk thread's word that a job ended.
 class TaskQueue {
  public:
   void push(std::function<void()> task) {
@@ -28,7 +33,7 @@ class TaskQueue {
     if (tasks_.size() == 1) PostMessageW(window(), win32::kRunPosted, 0, 0);
   }
 
- private:
+  // Made on the window's thread, whose messages it takes, before the disk thread needs it.
   HWND window() {
     if (window_ == nullptr) {
       WNDCLASSEXW windowClass{};
@@ -43,6 +48,7 @@ class TaskQueue {
     return window_;
   }
 
+ private:
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   // Tasks that a task posts wait for the next message, so a task that posts itself cannot
@@ -50,8 +56,13 @@ class TaskQueue {
   void runAll() {
     std::deque<std::function<void()>> batch;
     batch.swap(tasks_);
-    for (std::function<void()>& task : batch)
-      task();
+    for (std::function<void()>& task : batch) {
+      if (win32::Win32Task::holding()) {
+        win32::Win32Task::current()->hold(std::move(task));
+      } else {
+        task();
+      }
+    }
   }
 
   std::deque<std::function<void()>> tasks_;
@@ -61,6 +72,12 @@ class TaskQueue {
 TaskQueue tasks;
 
 LRESULT CALLBACK TaskQueue::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == win32::kDiskJobEnded) {
+    const std::unique_ptr<std::shared_ptr<disk::Job>> job(
+        reinterpret_cast<std::shared_ptr<disk::Job>*>(lParam));
+    (*job)->runThen();
+    return 0;
+  }
   if (message != win32::kRunPosted) return DefWindowProcW(hwnd, message, wParam, lParam);
   tasks.runAll();
   return 0;
@@ -89,17 +106,40 @@ Application::Application(int&, char**) : impl_(std::make_unique<Impl>()) {
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_STANDARD_CLASSES;
   InitCommonControlsEx(&controls);
+  tasks.window();
 }
 
-Application::~Application() = default;
+Application::~Application() {
+  disk::stop();
+}
 
 int Application::exec() {
   MSG message;
   BOOL got;
   while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0)
     win32::dispatch(message);
-  return got == 0 ? static_cast<int>(message.wParam) : 1;
+  const int status = got == 0 ? static_cast<int>(message.wParam) : 1;
+  // The user closed the window while a disk call is still blocked, as on a share that went
+  // away: ending now leaves nothing for the call to find torn down, whenever it returns.
+  if (disk::busy()) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+  return status;
 }
+
+namespace disk {
+
+void threadStarted() {
+  // The shell's file operations are made of COM objects, which want an apartment.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+}
+
+void finished(const std::shared_ptr<Job>& job) {
+  // The message itself wakes the window's thread, should it sleep waiting for the job.
+  auto* held = new std::shared_ptr<Job>(job);
+  if (!PostMessageW(tasks.window(), win32::kDiskJobEnded, 0, reinterpret_cast<LPARAM>(held)))
+    delete held;
+}
+
+}  // namespace disk
 
 void messageBox(const Text& text) {
   // No owner, yet task-modal: the window must not take another Clean while a pass waits here.

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <stdexcept>
+
+#include "ui/platform/disk_thread.h"
 #include "ui/platform/win32/win32_progress.h"
 #include "ui/platform/win32/win32_window.h"
 
@@ -17,6 +20,9 @@ constexpr LONGLONG kTurnMs = 30;
 constexpr LONGLONG kShowAfterMs = 500;
 // At most this long of messages between two steps, so that a flood of them cannot stall the work.
 constexpr LONGLONG kPumpAtMostMs = 30;
+// A wait spins this long before it sleeps: most renames on a local disk end sooner, and waking
+// from a sleep would cost them more than the rename.
+constexpr int kSpinMicroseconds = 200;
 
 LONGLONG ticks() {
   LARGE_INTEGER now;
@@ -32,6 +38,8 @@ LONGLONG ticksFor(LONGLONG milliseconds) {
 
 bool isUserInput(UINT message, WPARAM wParam) {
   if (message >= WM_KEYFIRST && message <= WM_KEYLAST) return true;
+  // An input method's composition and its characters would change the text mid-task.
+  if (message >= WM_IME_STARTCOMPOSITION && message <= WM_IME_KEYLAST) return true;
   // Buttons and wheels; a pointer that merely moves acts on nothing.
   if (message > WM_MOUSEMOVE && message <= WM_MOUSELAST) return true;
   if (message > WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) return true;
@@ -40,6 +48,11 @@ bool isUserInput(UINT message, WPARAM wParam) {
       return (wParam & 0xFFF0) == SC_CLOSE;
     case WM_CLOSE:  // the close box would end the program in the middle of the work
     case WM_CONTEXTMENU:
+    case WM_IME_CHAR:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
       return true;
     default:
       return false;
@@ -48,7 +61,10 @@ bool isUserInput(UINT message, WPARAM wParam) {
 
 }  // namespace
 
-Win32Task::Win32Task(HWND form, std::size_t total) : form_(form), total_(total) {
+Win32Task::Win32Task(HWND form, std::size_t total, const Text& label)
+    : form_(form), total_(total), label_(toWide(label)) {
+  // A second task would take over the first's hold on input and then drop it with its own.
+  if (current_ != nullptr) throw std::logic_error("a task is already running");
   current_ = this;
   started_ = ticks();
   nextTurn_ = started_;
@@ -58,8 +74,15 @@ Win32Task::~Win32Task() {
   progress_.reset();
   // A task longer than a turn answers once more as it ends, so that the re-read and repaint
   // that follow it are all the window waits through, not a turn on top of them.
-  if (ticks() - started_ >= ticksFor(kTurnMs)) pump();
+  if (ticks() - started_ >= ticksFor(kTurnMs)) {
+    pumping_ = true;
+    pump(ticks() + ticksFor(kPumpAtMostMs));
+    pumping_ = false;
+  }
   current_ = nullptr;
+  for (std::function<void()>& work : held_)
+    post(std::move(work));
+  if (quit_) PostQuitMessage(quitCode_);
 }
 
 bool Win32Task::proceed(std::size_t done) {
@@ -67,24 +90,49 @@ bool Win32Task::proceed(std::size_t done) {
   const LONGLONG now = ticks();
   if (now < nextTurn_) return true;
   nextTurn_ = now + ticksFor(kTurnMs);
-  if (progress_ == nullptr && now - started_ >= ticksFor(kShowAfterMs)) {
-    progress_ = std::make_unique<ProgressWindow>(form_, total_, cancelled_);
-  }
+  if (progress_ == nullptr && now - started_ >= ticksFor(kShowAfterMs)) showProgress();
   if (progress_ != nullptr) progress_->show(done);
-  pump();
+  pumping_ = true;
+  pump(now + ticksFor(kPumpAtMostMs));
+  pumping_ = false;
   return !cancelled_;
 }
 
-void Win32Task::pump() {
-  const LONGLONG until = ticks() + ticksFor(kPumpAtMostMs);
+bool Win32Task::wait(const DiskWork& work) {
+  const auto& job = static_cast<const disk::Job&>(work);
+  if (job.spinUntilDone(kSpinMicroseconds) || job.watch()) return true;
+  const bool was = pumping_;
+  pumping_ = true;
+  // Sleeps until a message comes: the job's end is one, posted by the disk thread.
+  while (!job.done() && !cancelled_) {
+    DWORD timeout = INFINITE;
+    if (progress_ == nullptr) {
+      const LONGLONG due = started_ + ticksFor(kShowAfterMs) - ticks();
+      if (due <= 0) {
+        showProgress();
+      } else {
+        timeout = static_cast<DWORD>(due / ticksFor(1) + 1);
+      }
+    }
+    MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    pump(ticks() + ticksFor(kPumpAtMostMs));
+  }
+  pumping_ = was;
+  return job.done();
+}
+
+void Win32Task::showProgress() {
+  progress_ = label_.empty() ? std::make_unique<ProgressWindow>(form_, total_, cancelled_)
+                             : std::make_unique<ProgressWindow>(form_, label_, cancelled_);
+}
+
+void Win32Task::pump(LONGLONG until) {
   MSG message;
-  // Two ranges, around the message that runs work given to post(): that work waits in the
-  // queue, for the loop after the task or for a dialog's loop, either of which runs it.
-  while (PeekMessageW(&message, nullptr, 0, kRunPosted - 1, PM_REMOVE) ||
-         PeekMessageW(&message, nullptr, kRunPosted + 1, ~0u, PM_REMOVE)) {
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));  // for the event loop to end on
-      return;
+      quit_ = true;
+      quitCode_ = static_cast<int>(message.wParam);
+      continue;
     }
     // Before the dialog manager, which would otherwise move the form's focus on Tab.
     if (!holdsOff(message.hwnd, message.message, message.wParam)) dispatch(message);

@@ -18,8 +18,10 @@ inline int controlId(ControlId control) {
   return kFirstControlId + static_cast<int>(control);
 }
 
-// The message that runs the work given to post(); a task's message pump leaves it queued.
+// The message that runs the work given to post(); during a task, the work is held for its end.
 inline constexpr UINT kRunPosted = WM_APP + 1;
+// The message by which the disk thread says that a job ended (disk::finished).
+inline constexpr UINT kDiskJobEnded = WM_APP + 2;
 
 // One message of the event loop: Tab, arrow and access keys go to the dialog manager of the
 // message's top-level window, everything else is translated and dispatched.
