@@ -1,7 +1,6 @@
 // Pressing Clean on real folders: what is renamed, what is refused, and that nothing is lost.
 #include <gtest/gtest.h>
 #include <QMessageBox>
-#include <QTest>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,17 +10,10 @@
 namespace {
 
 using test::DialogWatcher;
+using test::pressClean;
 using test::TempFolder;
 using test::Window;
 using Contents = std::map<std::string, std::string>;
-
-// Types `removal` and presses Clean, as a user does.
-void clean(Window& window, const QString& removal) {
-  window.text()->clear();
-  QTest::keyClicks(window.text(), removal);
-  window.press("cmdClean");
-  Window::settle();
-}
 
 TEST(Clean, RenamesMatchingFilesOnceAndLeavesTheRest) {
   TempFolder folder;
@@ -30,7 +22,7 @@ TEST(Clean, RenamesMatchingFilesOnceAndLeavesTheRest) {
   Window window;
   DialogWatcher dialogs;
   const std::size_t reads = window.form().files().readCount();
-  clean(window, "_old");
+  pressClean(window, "_old");
   EXPECT_EQ(folder.contents(), (Contents{{"a.txt", "a_old.txt"}, {"b.txt", "b.txt"}}));
   EXPECT_EQ(window.shown(), (QStringList{"a.txt", "b.txt"}));
   EXPECT_EQ(window.text()->text(), "_old") << "the text box keeps the removal text";
@@ -43,7 +35,7 @@ TEST(Clean, InAnEmptyFolderSaysNoFilesFoundAndNothingElse) {
   Window window;
   DialogWatcher dialogs;
   for (const QString removal : {"", "x"}) {
-    clean(window, removal);
+    pressClean(window, removal);
   }
   ASSERT_EQ(dialogs.dialogs().size(), 2u);
   for (const test::Dialog& dialog : dialogs.dialogs()) {
@@ -62,8 +54,8 @@ TEST(Clean, WithAnEmptyTextOrAnotherCaseChangesNothingAndSaysNothing) {
   const Contents before = folder.contents();
   Window window;
   DialogWatcher dialogs;
-  clean(window, "");
-  clean(window, "OLD");  // matches x_old.txt, but nothing of that case is in it
+  pressClean(window, "");
+  pressClean(window, "OLD");  // matches x_old.txt, but nothing of that case is in it
   EXPECT_EQ(folder.contents(), before);
   EXPECT_TRUE(dialogs.dialogs().empty());
 }
@@ -78,7 +70,7 @@ TEST(Clean, RemovesAPrefixFromFiftyFilesInOnePress) {
   }
   Window window;
   const std::size_t reads = window.form().files().readCount();
-  clean(window, "[site] ");
+  pressClean(window, "[site] ");
   EXPECT_EQ(folder.contents(), expected);
   EXPECT_EQ(window.form().files().readCount(), reads + 1) << "re-reads are coalesced";
   EXPECT_EQ(window.shown().size(), 50);
@@ -94,7 +86,7 @@ TEST(Clean, NeverReplacesAnExistingFile) {
   const Contents before = folder.contents();
   Window window;
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   EXPECT_EQ(folder.contents(), (Contents{{"c_old.txt", "c_old.txt"},
                                          {"c.txt", "c.txt"},
                                          {"d.txt", "d_old.txt"},
@@ -120,7 +112,7 @@ TEST(Clean, ShowsTheRenamesSoFarBehindAnErrorAndVisitsNoNewFile) {
     behindTheDialog = window.shown();
     folder.write("bb_old");  // appears mid-pass: not visited by this press
   });
-  clean(window, "_old");
+  pressClean(window, "_old");
   ASSERT_EQ(dialogs.dialogs().size(), 1u);
   EXPECT_EQ(behindTheDialog, (QStringList{"a", "b", "b_old", "c_old"}));
   EXPECT_EQ(
@@ -136,7 +128,7 @@ TEST(Clean, ReportsAFileThatWentAwayAndGoesOn) {
   Window window;
   std::filesystem::remove("x_old");
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   EXPECT_EQ(folder.contents(), (Contents{{"y", "y_old"}}));
   ASSERT_EQ(dialogs.dialogs().size(), 1u);
   EXPECT_EQ(dialogs.dialogs()[0].text,
@@ -153,7 +145,7 @@ TEST(Clean, InAReadOnlyFolderChangesNothingAndReportsEachFile) {
   DialogWatcher dialogs;
   {
     test::ActingAsNobody nobody;
-    clean(window, "_old");
+    pressClean(window, "_old");
   }
   EXPECT_EQ(folder.contents(), before);
   ASSERT_EQ(dialogs.dialogs().size(), 3u);
@@ -170,7 +162,7 @@ TEST(Clean, KeepsEveryOtherByteOfANameThatIsNotUtf8) {
   TempFolder folder;
   folder.write("caf\xE9_old\xFF.txt", "latin-1");
   Window window;
-  clean(window, "_old");
+  pressClean(window, "_old");
   EXPECT_EQ(folder.contents(), (Contents{{"caf\xE9\xFF.txt", "latin-1"}}));
 }
 
@@ -180,7 +172,7 @@ TEST(Clean, RefusesNamesThatCleanToNothingOrToDotsButAllowsAHiddenName) {
     folder.write(name);
   Window window;
   DialogWatcher dialogs;
-  clean(window, "qq");
+  pressClean(window, "qq");
   EXPECT_EQ(folder.contents(),
             (Contents{{"qq", "qq"}, {"qq.", "qq."}, {"qq..", "qq.."}, {".hidden", "qq.hidden"}}));
   ASSERT_EQ(dialogs.dialogs().size(), 3u);
@@ -196,8 +188,8 @@ TEST(Clean, RenamesFortyThousandMatchingFilesInOnePress) {
   folder.makeEmpty("x_old", count);
   Window window;
   const std::size_t reads = window.form().files().readCount();
-  clean(window, "_OLD");  // every name matches; the exact-case text is "_old"
-  clean(window, "_old");
+  pressClean(window, "_OLD");  // every name matches; the exact-case text is "_old"
+  pressClean(window, "_old");
   EXPECT_EQ(window.form().files().readCount(), reads + 2);
   const auto names = window.form().files().entries();
   ASSERT_EQ(names.size(), static_cast<std::size_t>(count));

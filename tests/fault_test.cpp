@@ -1,7 +1,6 @@
 // Clean under faults and odd names. After each, every file's original bytes must still exist
 // under exactly one name: nothing lost, nothing duplicated, nothing overwritten.
 #include <gtest/gtest.h>
-#include <QTest>
 
 #include <algorithm>
 
@@ -9,25 +8,12 @@
 
 namespace {
 
+using test::bytesOf;
 using test::DialogWatcher;
+using test::pressClean;
 using test::TempFolder;
 using test::Window;
 using Contents = std::map<std::string, std::string>;
-
-// Every file's bytes, sorted: the same before and after when nothing was lost or copied.
-std::vector<std::string> bytesOf(const Contents& contents) {
-  std::vector<std::string> bytes;
-  for (const auto& [name, content] : contents)
-    bytes.push_back(content);
-  std::sort(bytes.begin(), bytes.end());
-  return bytes;
-}
-
-void clean(Window& window, const QString& removal) {
-  window.text()->setText(removal);
-  window.press("cmdClean");
-  Window::settle();
-}
 
 TEST(Faults, AFolderDeletedUnderTheWindowListsEmptyAndHasNoFiles) {
   TempFolder folder;
@@ -41,7 +27,7 @@ TEST(Faults, AFolderDeletedUnderTheWindowListsEmptyAndHasNoFiles) {
   Window::settle();
   EXPECT_TRUE(window.shown().isEmpty());
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   ASSERT_EQ(dialogs.dialogs().size(), 1u);
   EXPECT_EQ(dialogs.dialogs()[0].text, "No Files Found!");
 }
@@ -57,7 +43,7 @@ TEST(Faults, ChangesBetweenTheListingAndThePressLoseNothing) {
   folder.write("taken", "appeared");                // a file appearing at a destination
   const Contents before = folder.contents();
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   const Contents after = folder.contents();
   EXPECT_EQ(bytesOf(after), bytesOf(before));
   EXPECT_EQ(after.at("taken"), "appeared");
@@ -81,7 +67,7 @@ TEST(Faults, OddNamesAreCleanedByteForByte) {
   const Contents before = folder.contents();
   Window window;
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   const Contents after = folder.contents();
   EXPECT_EQ(bytesOf(after), bytesOf(before));
   EXPECT_TRUE(dialogs.dialogs().empty());
@@ -103,8 +89,8 @@ TEST(Faults, AHundredThousandFilesAreListedAndCleanedInOnePress) {
   Window window;
   ASSERT_EQ(window.form().files().ListCount(), static_cast<std::size_t>(count));
   DialogWatcher dialogs;
-  clean(window, "[DRAFT] ");
-  clean(window, "[draft] ");
+  pressClean(window, "[DRAFT] ");
+  pressClean(window, "[draft] ");
   EXPECT_TRUE(dialogs.dialogs().empty());
   const auto names = window.form().files().entries();
   ASSERT_EQ(names.size(), static_cast<std::size_t>(count));

@@ -3,7 +3,6 @@
 // there. After every press each original byte is there under exactly one name and nothing else
 // is: no reservation left behind, no copy, no loss.
 #include <gtest/gtest.h>
-#include <QTest>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -22,26 +21,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::posix::RenameWay;
+using test::bytesOf;
 using test::DialogWatcher;
+using test::pressClean;
 using test::TempFolder;
 using test::Window;
 using Contents = std::map<std::string, std::string>;
-
-void clean(Window& window, const QString& removal) {
-  window.text()->clear();
-  QTest::keyClicks(window.text(), removal);
-  window.press("cmdClean");
-  Window::settle();
-}
-
-// Every file's bytes, sorted: the same before and after when nothing was lost or copied.
-std::vector<std::string> bytesOf(const Contents& contents) {
-  std::vector<std::string> bytes;
-  for (const auto& [name, content] : contents)
-    bytes.push_back(content);
-  std::sort(bytes.begin(), bytes.end());
-  return bytes;
-}
 
 std::string here() {
   return fs::current_path().string();
@@ -108,7 +93,7 @@ TEST(FileSystem, RemovesTheTextFromEveryMatchingNameOnePressOnly) {
   EXPECT_FALSE(platform::posix::learnedWay(here())) << "a fresh folder has learned nothing";
   Window window;
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   EXPECT_EQ(folder.contents(), expected);
   EXPECT_TRUE(dialogs.dialogs().empty()) << dialogs.dialogs().front().text.toStdString();
   EXPECT_EQ(window.shown().size(), static_cast<int>(expected.size()));
@@ -124,7 +109,7 @@ TEST(FileSystem, RefusesANameThatIsTakenAndReplacesNothing) {
   const Contents before = folder.contents();
   Window window;
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   const Contents after = folder.contents();
   EXPECT_EQ(after, (Contents{{"c_old.txt", "c_old.txt"},
                              {"c.txt", "c.txt"},
@@ -161,7 +146,7 @@ TEST(FileSystem, ANameThatDiffersOnlyInLetterCaseIsTakenWhereTheFileSystemIgnore
   const Contents before = folder.contents();
   Window window;
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   const Contents after = folder.contents();
   EXPECT_EQ(bytesOf(after), bytesOf(before));
   if (ignoresCase) {
@@ -192,7 +177,7 @@ TEST(FileSystem, RefusesANameCleanedToNothingAndGoesOn) {
     folder.write(name);
   Window window;
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   EXPECT_EQ(folder.contents(),
             (Contents{{"_old", "_old"}, {"_old_old", "_old_old"}, {"y", "y_old"}}));
   ASSERT_EQ(dialogs.dialogs().size(), 2u);
@@ -228,7 +213,7 @@ TEST(ReadOnlyMount, ChangesNothingAndSaysTheFileSystemIsReadOnly) {
   })) << "nothing there to clean";
   Window window;
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   EXPECT_EQ(test::contentsOf(left), before);
   ASSERT_FALSE(dialogs.dialogs().empty());
   for (const test::Dialog& dialog : dialogs.dialogs()) {

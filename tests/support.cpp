@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace test {
 
 DialogWatcher::DialogWatcher(std::function<void()> whileOpen, QString answer)
@@ -84,6 +86,21 @@ void Window::press(const char* name) const {
 
 void Window::settle() {
   QCoreApplication::processEvents();
+}
+
+void pressClean(Window& window, const QString& removal) {
+  window.text()->clear();
+  QTest::keyClicks(window.text(), removal);
+  window.press("cmdClean");
+  Window::settle();
+}
+
+std::vector<std::string> bytesOf(const std::map<std::string, std::string>& contents) {
+  std::vector<std::string> bytes;
+  for (const auto& [name, content] : contents)
+    bytes.push_back(content);
+  std::sort(bytes.begin(), bytes.end());
+  return bytes;
 }
 
 }  // namespace test

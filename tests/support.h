@@ -79,4 +79,11 @@ class Window {
   std::unique_ptr<frmClean> form_;
 };
 
+// Types `removal` into the text box and presses Clean, as a user does, then lets the posted
+// re-read run.
+void pressClean(Window& window, const QString& removal);
+
+// Every file's bytes, sorted: the same before and after when nothing was lost or copied.
+std::vector<std::string> bytesOf(const std::map<std::string, std::string>& contents);
+
 }  // namespace test

@@ -207,4 +207,12 @@ void click(HWND window) {
   click(window, POINT{client.right / 2, client.bottom / 2});
 }
 
+void pressClean(Window& window, const std::wstring& removal) {
+  SetFocus(window.control(frmClean::txtRemove));
+  type(removal);
+  ASSERT_EQ(window.text(), removal);
+  click(window.control(frmClean::cmdClean));
+  Window::settle();
+}
+
 }  // namespace test

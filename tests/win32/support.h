@@ -81,6 +81,10 @@ void press(WORD key, WORD modifier = 0);
 void click(HWND window, POINT at);  // `at` in the window's client coordinates
 void click(HWND window);            // at its centre
 
+// Types the removal text and presses Clean with the mouse; returns once the press has ended
+// and the posted re-read has run.
+void pressClean(Window& window, const std::wstring& removal);
+
 std::wstring windowText(HWND window);
 std::wstring className(HWND window);
 
