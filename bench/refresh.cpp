@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
       form.cmdRefresh_Click();
       QCoreApplication::processEvents();
       refresh.push_back(seconds(Clock::now() - t));
-      if (form.files().ListCount() != static_cast<std::size_t>(files)) std::abort();
+      if (form.FileChoice.ListCount() != static_cast<std::size_t>(files)) std::abort();
 
       minimal.push_back(start("start_window", small).seconds);
       namewisp.push_back(start("start_namewisp", small).seconds);

@@ -21,13 +21,13 @@ TEST(Clean, RenamesMatchingFilesOnceAndLeavesTheRest) {
   folder.write("b.txt");
   Window window;
   DialogWatcher dialogs;
-  const std::size_t reads = window.form().files().readCount();
+  const std::size_t reads = window.form().FileChoice.readCount();
   pressClean(window, "_old");
   EXPECT_EQ(folder.contents(), (Contents{{"a.txt", "a_old.txt"}, {"b.txt", "b.txt"}}));
   EXPECT_EQ(window.shown(), (QStringList{"a.txt", "b.txt"}));
   EXPECT_EQ(window.text()->text(), "_old") << "the text box keeps the removal text";
   EXPECT_TRUE(dialogs.dialogs().empty()) << "no message at the end of a pass";
-  EXPECT_EQ(window.form().files().readCount(), reads + 1);
+  EXPECT_EQ(window.form().FileChoice.readCount(), reads + 1);
 }
 
 TEST(Clean, InAnEmptyFolderSaysNoFilesFoundAndNothingElse) {
@@ -69,10 +69,10 @@ TEST(Clean, RemovesAPrefixFromFiftyFilesInOnePress) {
     expected[name.substr(7)] = name;
   }
   Window window;
-  const std::size_t reads = window.form().files().readCount();
+  const std::size_t reads = window.form().FileChoice.readCount();
   pressClean(window, "[site] ");
   EXPECT_EQ(folder.contents(), expected);
-  EXPECT_EQ(window.form().files().readCount(), reads + 1) << "re-reads are coalesced";
+  EXPECT_EQ(window.form().FileChoice.readCount(), reads + 1) << "re-reads are coalesced";
   EXPECT_EQ(window.shown().size(), 50);
 }
 
@@ -187,11 +187,11 @@ TEST(Clean, RenamesFortyThousandMatchingFilesInOnePress) {
   const int count = 40'000;
   folder.makeEmpty("x_old", count);
   Window window;
-  const std::size_t reads = window.form().files().readCount();
+  const std::size_t reads = window.form().FileChoice.readCount();
   pressClean(window, "_OLD");  // every name matches; the exact-case text is "_old"
   pressClean(window, "_old");
-  EXPECT_EQ(window.form().files().readCount(), reads + 2);
-  const auto names = window.form().files().entries();
+  EXPECT_EQ(window.form().FileChoice.readCount(), reads + 2);
+  const auto names = window.form().FileChoice.entries();
   ASSERT_EQ(names.size(), static_cast<std::size_t>(count));
   for (const auto& name : names)
     ASSERT_EQ(name.rfind("x", 0), 0u) << name;

@@ -87,12 +87,12 @@ TEST(Faults, AHundredThousandFilesAreListedAndCleanedInOnePress) {
   const int count = 100'000;
   folder.makeEmpty("[draft] ", count);
   Window window;
-  ASSERT_EQ(window.form().files().ListCount(), static_cast<std::size_t>(count));
+  ASSERT_EQ(window.form().FileChoice.ListCount(), static_cast<std::size_t>(count));
   DialogWatcher dialogs;
   pressClean(window, "[DRAFT] ");
   pressClean(window, "[draft] ");
   EXPECT_TRUE(dialogs.dialogs().empty());
-  const auto names = window.form().files().entries();
+  const auto names = window.form().FileChoice.entries();
   ASSERT_EQ(names.size(), static_cast<std::size_t>(count));
   std::vector<int> numbers;
   for (const auto& name : names)

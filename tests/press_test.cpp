@@ -79,8 +79,7 @@ class Observer {
   Clock::duration longestGap_{};
 };
 
-void press(Window& window, const QString& removal, clean::ShellService service) {
-  window.form().setShellService(service);
+void press(Window& window, const QString& removal) {
   window.text()->setText(removal);
   window.press("cmdClean");
   Window::settle();
@@ -90,16 +89,16 @@ TEST(Press, ALongPressShowsProgressWithoutFileNamesAndAShortOneShowsNone) {
   TempFolder folder;
   folder.makeEmpty("photo_old", 400);
   folder.write("z_old");
-  Window window;
+  Window window(&slowRename);
   {
     Observer short_;
-    press(window, "z_", &SHFileOperation);
+    press(window, "z_");
     EXPECT_TRUE(short_.seen_.isEmpty()) << "no flash of progress for a short press";
   }
   Observer observer;
-  const std::size_t reads = window.form().files().readCount();
-  press(window, "_old", &slowRename);
-  EXPECT_EQ(window.form().files().readCount(), reads + 1)
+  const std::size_t reads = window.form().FileChoice.readCount();
+  press(window, "_old");
+  EXPECT_EQ(window.form().FileChoice.readCount(), reads + 1)
       << "one read after the press, none while the progress window is drawn";
   EXPECT_EQ(observer.seen_.right(17), "of 400 files done");
   EXPECT_FALSE(observer.seen_.contains("photo")) << observer.seen_.toStdString();
@@ -123,12 +122,12 @@ TEST(Press, CancelStopsBeforeTheNextRenameAndLosesNothing) {
     SCOPED_TRACE(&cancel - cancels);
     TempFolder folder;
     folder.makeEmpty("f_old", 400);
-    Window window;
+    Window window(&slowRename);
     DialogWatcher dialogs;
     Observer observer([&](QProgressDialog* progress) {
       if (progress != nullptr && progress->value() >= 50) cancel(progress);
     });
-    press(window, "_old", &slowRename);
+    press(window, "_old");
     const Contents after = folder.contents();
     ASSERT_EQ(after.size(), 400u) << "nothing lost, nothing doubled";
     std::size_t renamed = 0;
@@ -148,7 +147,7 @@ TEST(Press, NoInputReachesTheWindowUntilThePressEnds) {
   TempFolder folder;
   for (int i = 0; i < 300; ++i)
     folder.write("f" + std::to_string(i) + "aabb", "");
-  Window window;
+  Window window(&slowRename);
   bool tried = false;
   Observer observer([&](QProgressDialog*) {
     if (tried) return;
@@ -159,7 +158,7 @@ TEST(Press, NoInputReachesTheWindowUntilThePressEnds) {
     window.button("cmdClose")->click();
     window.widget()->close();
   });
-  press(window, "ab", &slowRename);
+  press(window, "ab");
   Window::settle();
   EXPECT_TRUE(tried);
   ASSERT_NE(window.widget(), nullptr) << "the window is still open";
@@ -183,12 +182,12 @@ TEST(Press, AStormOfRefusalsCostsOneDialogOrStopsAtTheFirst) {
     folder.makeEmpty("x_old", 40);
     const Contents before = folder.contents();
     ASSERT_EQ(chmod(folder.path().c_str(), 0555), 0);
-    Window window;
+    Window window(&countedRename);
     DialogWatcher dialogs({}, c.answer);
     calls = 0;
     {
       test::ActingAsNobody nobody;
-      press(window, "_old", &countedRename);
+      press(window, "_old");
     }
     EXPECT_EQ(dialogs.dialogs().size(), c.dialogs);
     EXPECT_EQ(calls, c.calls);
@@ -202,8 +201,8 @@ TEST(Press, AStormOfRefusalsCostsOneDialogOrStopsAtTheFirst) {
   Window window;
   DialogWatcher dialogs({}, "Skip All");
   test::ActingAsNobody nobody;
-  press(window, "_old", &SHFileOperation);
-  press(window, "_old", &SHFileOperation);
+  press(window, "_old");
+  press(window, "_old");
   EXPECT_EQ(dialogs.dialogs().size(), 2u);
 }
 

@@ -43,7 +43,7 @@ ActingAsNobody::~ActingAsNobody() {
   }
 }
 
-Window::Window() : form_(std::make_unique<frmClean>()) {
+Window::Window(clean::ShellService service) : form_(std::make_unique<frmClean>(service)) {
   form_->Show();
   QWidget* window = widget();
   window->activateWindow();

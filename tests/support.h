@@ -61,7 +61,8 @@ class ActingAsNobody {
 // The real window over the current working directory, shown and active.
 class Window {
  public:
-  Window();
+  // Renames go to `service`, the shell's unless a test stands another in at its seam.
+  explicit Window(clean::ShellService service = &SHFileOperation);
   ~Window();
 
   frmClean& form() { return *form_; }

@@ -30,7 +30,7 @@ TEST(Clean, RenamesMatchingFilesOnceWithOneRead) {
     folder.write(name);
   test::DialogWatcher watcher;
   Window window;
-  const std::size_t reads = window.form().files().readCount();
+  const std::size_t reads = window.form().FileChoice.readCount();
   pressClean(window, L"_old");
   EXPECT_EQ(folder.contents(), (Contents{{L"a.txt", "a_old.txt"},
                                          {L"b.txt", "b.txt"},
@@ -39,7 +39,7 @@ TEST(Clean, RenamesMatchingFilesOnceWithOneRead) {
                                          {L"_old", "_old"}}));  // its new name would be empty
   EXPECT_EQ(window.shown(),
             (std::vector<std::wstring>{L"_old", L"a.txt", L"b.txt", L"C_OLD.txt", L"x.txt"}));
-  EXPECT_EQ(window.form().files().readCount(), reads + 1) << "re-reads are coalesced";
+  EXPECT_EQ(window.form().FileChoice.readCount(), reads + 1) << "re-reads are coalesced";
   expectNoMessageOfOurOwn(watcher);
 }
 

@@ -30,6 +30,30 @@ std::wstring className(HWND window) {
   return std::wstring(name, static_cast<std::size_t>(GetClassNameW(window, name, 256)));
 }
 
+HWND formWindow() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM result) {
+        if (className(window) != L"frmClean") return TRUE;
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::vector<std::wstring> itemsOf(HWND list) {
+  std::vector<std::wstring> names;
+  const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring name(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
+    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name.data()));
+    names.push_back(name);
+  }
+  return names;
+}
+
 // ---- Dialogs ---------------------------------------------------------------------------------
 
 DialogWatcher::DialogWatcher() : uiThread_(GetCurrentThreadId()), thread_([this] { watch(); }) {}
@@ -94,7 +118,7 @@ void DialogWatcher::watch() {
 
 // ---- The window ------------------------------------------------------------------------------
 
-Window::Window() : form_(std::make_unique<frmClean>()) {
+Window::Window(clean::ShellService service) : form_(std::make_unique<frmClean>(service)) {
   form_->Show();
   settle();
   EXPECT_EQ(GetForegroundWindow(), hwnd()) << "the window must be in front to take input";
@@ -106,16 +130,7 @@ Window::~Window() {
 }
 
 HWND Window::hwnd() const {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM result) {
-        if (className(window) != L"frmClean") return TRUE;
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
+  return formWindow();
 }
 
 HWND Window::control(frmClean::Control control) const {
@@ -127,15 +142,7 @@ std::wstring Window::text() const {
 }
 
 std::vector<std::wstring> Window::shown() const {
-  const HWND list = control(frmClean::FileChoiceBox);
-  std::vector<std::wstring> names;
-  const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring name(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
-    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name.data()));
-    names.push_back(name);
-  }
-  return names;
+  return itemsOf(control(frmClean::FileChoiceBox));
 }
 
 void Window::settle() {

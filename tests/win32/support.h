@@ -57,7 +57,8 @@ class DialogWatcher {
 // The real window over the current working directory, shown and in front.
 class Window {
  public:
-  Window();
+  // Renames go to `service`, the shell's unless a test stands another in at its seam.
+  explicit Window(clean::ShellService service = &SHFileOperation);
   ~Window();
 
   frmClean& form() { return *form_; }
@@ -87,5 +88,9 @@ void pressClean(Window& window, const std::wstring& removal);
 
 std::wstring windowText(HWND window);
 std::wstring className(HWND window);
+// The program's window (class frmClean) made on this thread, or null.
+HWND formWindow();
+// The entries a list box shows, in order.
+std::vector<std::wstring> itemsOf(HWND list);
 
 }  // namespace test

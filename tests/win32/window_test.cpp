@@ -172,13 +172,13 @@ TEST(Window, EnterAndEscInTheTextBoxPressNoButton) {
   Window window;
   test::type(L"_old");
   EXPECT_EQ(window.text(), L"_old");
-  const std::size_t reads = window.form().files().readCount();
+  const std::size_t reads = window.form().FileChoice.readCount();
   for (const WORD key : {WORD{VK_RETURN}, WORD{VK_ESCAPE}}) {
     SCOPED_TRACE(key);
     test::press(key);
     EXPECT_NE(window.hwnd(), nullptr) << "the window is still there";
     EXPECT_EQ(folder.contents().count(L"a_old.txt"), 1u) << "Clean was not pressed";
-    EXPECT_EQ(window.form().files().readCount(), reads) << "Refresh was not pressed";
+    EXPECT_EQ(window.form().FileChoice.readCount(), reads) << "Refresh was not pressed";
   }
   EXPECT_TRUE(watcher.dialogs().empty());
 }
@@ -297,7 +297,7 @@ TEST(Window, RefreshBringsTheListUpToDate) {
       << "a snapshot until re-read";
   test::click(window.control(frmClean::cmdRefresh));
   EXPECT_EQ(window.shown(), (std::vector<std::wstring>{L"added.txt", L"kept.txt"}));
-  EXPECT_EQ(window.form().files().ListCount(), 2u);
+  EXPECT_EQ(window.form().FileChoice.ListCount(), 2u);
 }
 
 TEST(Window, CloseAndTheCloseBoxEndTheEventLoop) {
