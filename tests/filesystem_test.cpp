@@ -16,7 +16,7 @@
 #include <iostream>
 
 #include "support.h"
-#include "ui/platform/posix/posix_files.h"
+#include "ui/platform/posix/folder_facts.h"
 
 namespace {
 
@@ -105,7 +105,6 @@ TEST(FileSystem, RemovesTheTextFromEveryMatchingNameOnePressOnly) {
     folder.write(name);
     expected["track " + std::to_string(i) + ".mp3"] = name;
   }
-  EXPECT_FALSE(platform::posix::learnedWay(here())) << "a fresh folder has learned nothing";
   Window window;
   DialogWatcher dialogs;
   clean(window, "_old");

@@ -7,7 +7,7 @@
 
 #include "clean/shell_rename.h"
 #include "support.h"
-#include "ui/platform/posix/posix_files.h"
+#include "ui/platform/posix/rename_ways.h"
 
 namespace {
 

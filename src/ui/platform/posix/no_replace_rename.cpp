@@ -2,54 +2,118 @@
 // the kernel offers it, else through a hard link, else onto a reservation made by an exclusive
 // create (FAT and exFAT through FUSE have neither of the first two).
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <map>
+#include <cstdlib>
 
-#include "ui/platform/posix/posix_files.h"
+#include "ui/platform/posix/disk_calls.h"
+#include "ui/platform/posix/rename_ways.h"
 
 namespace platform::posix {
 
 namespace {
 
-// The file system lacks the way, rather than refusing this file.
-bool lacksWay(int error) {
+// The modification time a reservation carries from before the rename onto it, so that a press
+// cut short (the program killed, the stick pulled) leaves nothing a later press cannot finish.
+// 2001-02-03 04:05:06 UTC: an even second, which FAT stores exactly, and no camera's default.
+constexpr time_t kReservationMark = 981173106;
+
+// How one way fared for one file.
+enum class Outcome {
+  Done,     // renamed
+  Refused,  // the answer for this file: taken, missing, read-only, ...
+  NotHere,  // this way did not work for this file here; the next may
+};
+
+struct Attempt {
+  Outcome outcome;
+  int error = 0;
+};
+
+Attempt done() {
+  return {Outcome::Done};
+}
+
+// The file system lacks the way, or will not take this name by it.
+bool notHere(int error) {
   return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
-int renameAtomically(int dir, const char* from, const char* to) {
-  return renameat2(dir, from, dir, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
+Attempt failed(int error, bool orNotHere) {
+  return {orNotHere ? Outcome::NotHere : Outcome::Refused, error};
 }
 
-int linkThenUnlink(int dir, const char* from, const char* to) {
-  if (linkat(dir, from, dir, to, 0) != 0) return errno;
-  if (unlinkat(dir, from, 0) != 0) {
-    const int error = errno;
-    unlinkat(dir, to, 0);  // the file stays under its old name only
-    return error;
+Attempt renameAtomically(int dir, const char* from, const char* to) {
+  if (disk::renameNoReplace(dir, from, to) == 0) return done();
+  return failed(errno, notHere(errno));
+}
+
+Attempt linkThenUnlink(int dir, const char* from, const char* to) {
+  if (disk::link(dir, from, to) != 0) {
+    // EPERM is also how a file system without hard links says so.
+    return failed(errno, notHere(errno) || errno == EPERM || errno == EMLINK);
   }
-  return 0;
+  if (disk::unlink(dir, from) != 0) {
+    const int error = errno;
+    disk::unlink(dir, to);  // the file stays under its old name only
+    return failed(error, false);
+  }
+  return done();
 }
 
-int renameOntoReservation(int dir, const char* from, const char* to) {
+bool carriesMark(const struct stat& file) {
+  if (!S_ISREG(file.st_mode) || file.st_size != 0) return false;
+  // FAT keeps local time: read under another time zone the mark moves by a multiple of a
+  // quarter hour, up to fourteen hours, give or take its two-second steps.
+  const long long off = std::llabs(static_cast<long long>(file.st_mtime - kReservationMark));
+  return off <= 14 * 3600 + 2 && (off + 2) % 900 <= 4;
+}
+
+// The empty file made by createExclusive, while it is still that file.
+bool stillReservation(int dir, const char* name, const struct stat& made) {
+  struct stat now;
+  return disk::status(dir, name, &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
+         now.st_dev == made.st_dev && now.st_ino == made.st_ino;
+}
+
+Attempt renameOntoReservation(int dir, const char* from, const char* to) {
   // O_EXCL is honoured by every file system here, case-blind ones included: it fails when any
   // file answers to the name.
-  const int fd = openat(dir, to, O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return errno;
-  struct stat reserved;
-  const bool known = fstat(fd, &reserved) == 0;
-  close(fd);
-  if (renameat(dir, from, dir, to) == 0) return 0;
+  const int fd = disk::createExclusive(dir, to);
+  if (fd < 0) {
+    // Creating a file is no way of renaming that a disk might lack: the name is what it refuses.
+    return failed(errno == EINVAL || errno == EILSEQ ? kNameNotAllowed : errno, false);
+  }
+  const timespec mark[2] = {{kReservationMark, 0}, {kReservationMark, 0}};
+  disk::setTimes(fd, mark);  // without it only an interrupted rename's recovery is lost
+  struct stat made;
+  const bool known = disk::fileStatus(fd, &made) == 0;
+  disk::close(fd);
+  if (disk::rename(dir, from, to) == 0) return done();
   const int error = errno;
   // Removed only while it is still the empty file made above, never a file that took its place.
-  struct stat now;
-  if (known && fstatat(dir, to, &now, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(now.st_mode) &&
-      now.st_size == 0 && now.st_dev == reserved.st_dev && now.st_ino == reserved.st_ino) {
-    unlinkat(dir, to, 0);
+  if (known && stillReservation(dir, to, made)) disk::unlink(dir, to);
+  return failed(error, notHere(error));
+}
+
+Attempt tryWay(RenameWay way, int dir, const char* from, const char* to) {
+  switch (way) {
+    case RenameWay::NoReplace:
+      return renameAtomically(dir, from, to);
+    case RenameWay::Link:
+      return linkThenUnlink(dir, from, to);
+    case RenameWay::Reserve:
+      return renameOntoReservation(dir, from, to);
+    case RenameWay::None:
+      break;
   }
-  return error;
+  return failed(kNoSafeWay, false);
+}
+
+bool sameFile(int dir, const char* a, const char* b) {
+  struct stat sa, sb;
+  return disk::status(dir, a, &sa) == 0 && disk::status(dir, b, &sb) == 0 &&
+         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace
@@ -68,46 +132,28 @@ const char* nameOf(RenameWay way) {
   return "";
 }
 
+bool isLeftReservation(int dir, const char* name) {
+  struct stat file;
+  return disk::status(dir, name, &file) == 0 && carriesMark(file);
+}
+
 int renameNoReplace(int dir, const char* from, const char* to, RenameWay& way) {
-  int error = 0;
-  switch (way) {
-    case RenameWay::NoReplace:
-      error = renameAtomically(dir, from, to);
-      if (!lacksWay(error)) return error;
-      way = RenameWay::Link;
-      [[fallthrough]];
-    case RenameWay::Link:
-      error = linkThenUnlink(dir, from, to);
-      // EPERM is also how a file system without hard links says so; the reservation tells a
-      // real permission problem apart, with its own error.
-      if (!lacksWay(error) && error != EPERM && error != EMLINK) return error;
-      way = RenameWay::Reserve;
-      [[fallthrough]];
-    case RenameWay::Reserve:
-      error = renameOntoReservation(dir, from, to);
-      if (!lacksWay(error)) return error;
-      way = RenameWay::None;
-      [[fallthrough]];
-    case RenameWay::None:
-      return kNoSafeWay;
+  for (int w = static_cast<int>(way); w < static_cast<int>(RenameWay::None); ++w) {
+    const Attempt attempt = tryWay(static_cast<RenameWay>(w), dir, from, to);
+    if (attempt.outcome == Outcome::Done) {
+      way = static_cast<RenameWay>(w);
+      return 0;
+    }
+    if (attempt.outcome == Outcome::NotHere) continue;
+    if (attempt.error == EEXIST && isLeftReservation(dir, to) && !sameFile(dir, from, to)) {
+      // Ours, from a press that was cut short: the one file a rename may replace.
+      return disk::rename(dir, from, to) == 0 ? 0 : errno;
+    }
+    return attempt.error;
   }
+  // The reservation was made, yet no way could rename onto the name: the disk lacks them all.
+  // Not remembered: the next file tries again, so that one fault never stops a folder.
   return kNoSafeWay;
-}
-
-namespace {
-std::map<std::string, RenameWay>& learned() {
-  static std::map<std::string, RenameWay> ways;
-  return ways;
-}
-}  // namespace
-
-std::optional<RenameWay> learnedWay(const std::string& folder) {
-  const auto found = learned().find(folder);
-  return found == learned().end() ? std::nullopt : std::optional(found->second);
-}
-
-RenameWay& wayFor(const std::string& folder) {
-  return learned().try_emplace(folder, RenameWay::NoReplace).first->second;
 }
 
 }  // namespace platform::posix
