@@ -8,6 +8,7 @@
 #include "clean/shell_rename.h"
 #include "support.h"
 #include "ui/platform/posix/rename_ways.h"
+#include "ui/platform/posix/windows_names.h"
 
 namespace {
 
@@ -117,6 +118,31 @@ TEST(ShellService, EverySafeWayRenamesAndNoneReplacesOrLeavesAnythingBehind) {
     EXPECT_EQ(platform::posix::renameNoReplace(AT_FDCWD, "gone", "z", way), ENOENT);
     EXPECT_EQ(folder.contents(), (Contents{{"x", "x_old"}, {"y", "y"}, {"y_old", "y_old"}}));
   }
+}
+
+TEST(ShellService, KnowsTheNamesWindowsCannotKeepAndTheDisksItReads) {
+  using platform::posix::WindowsName;
+  const std::pair<const char*, WindowsName> names[] = {
+      {"report.", WindowsName::EndsInDotOrSpace},
+      {"Holiday ", WindowsName::EndsInDotOrSpace},
+      {"aux.c", WindowsName::DeviceName},
+      {"CON.txt", WindowsName::DeviceName},
+      {"nul", WindowsName::DeviceName},
+      {"Lpt9.tar.gz", WindowsName::DeviceName},
+      {"com1", WindowsName::DeviceName},
+      {"com0", WindowsName::Fine},
+      {"COM10.txt", WindowsName::Fine},
+      {"auxiliary.c", WindowsName::Fine},
+      {"my aux.c", WindowsName::Fine},
+      {".txt", WindowsName::Fine},
+      {"report.txt", WindowsName::Fine},
+  };
+  for (const auto& [name, verdict] : names)
+    EXPECT_EQ(platform::posix::windowsVerdict(name), verdict) << name;
+  for (const char* type : {"vfat", "exfat", "fuseblk", "cifs", "smb3", "ntfs3"})
+    EXPECT_TRUE(platform::posix::isWindowsFileSystem(type)) << type;
+  for (const char* type : {"ext4", "xfs", "btrfs", "tmpfs", "nfs4", "fuse.sshfs", "9p"})
+    EXPECT_FALSE(platform::posix::isWindowsFileSystem(type)) << type;
 }
 
 }  // namespace

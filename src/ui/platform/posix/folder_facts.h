@@ -18,6 +18,7 @@ namespace platform::posix {
 struct FolderFacts {
   // Where the next rename starts: the last way that succeeded here.
   RenameWay way = RenameWay::NoReplace;
+  bool renamed = false;  // whether any way has worked here
   std::optional<bool> windowsDisk;
   // On a Windows disk, every name the folder holds, lowered, with the name itself: the names the
   // window lists, kept up to date with the press's own renames.

@@ -13,11 +13,6 @@ namespace platform::posix {
 
 namespace {
 
-// The modification time a reservation carries from before the rename onto it, so that a press
-// cut short (the program killed, the stick pulled) leaves nothing a later press cannot finish.
-// 2001-02-03 04:05:06 UTC: an even second, which FAT stores exactly, and no camera's default.
-constexpr time_t kReservationMark = 981173106;
-
 // How one way fared for one file.
 enum class Outcome {
   Done,     // renamed

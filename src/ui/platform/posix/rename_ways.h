@@ -1,6 +1,8 @@
 // The safe ways to rename a file without ever replacing another. Internal to src/ui/platform/.
 #pragma once
 
+#include <time.h>
+
 #include <cerrno>
 
 namespace platform::posix {
@@ -13,6 +15,11 @@ enum class RenameWay {
   None,       // past the last: none of them
 };
 const char* nameOf(RenameWay way);
+
+// The modification time a reservation carries from before the rename onto it, so that a press
+// cut short (the program killed, the stick pulled) leaves nothing a later press cannot finish.
+// 2001-02-03 04:05:06 UTC: an even second, which FAT stores exactly, and no camera's default.
+inline constexpr time_t kReservationMark = 981173106;
 
 // Returned when the file system was shown to offer none of the ways: a new name it accepts,
 // which every way still refused.

@@ -209,6 +209,7 @@ int renameFile(const char* from, const char* to) {
   const int error = platform::posix::renameNoReplace(place->dir, from, place->to, way);
   if (error == 0) {
     facts.way = way;
+    facts.renamed = true;
     remember(facts, lastPart(from), newName);
     return kShellOk;
   }
@@ -217,6 +218,9 @@ int renameFile(const char* from, const char* to) {
     if (sameEntry(place->dir, from, place->to, false)) return kShellOk;
     return refuse(kShellDestinationExists, from, to, u"taken",
                   [&] { return whyTaken(*place, newName); });
+  }
+  if (error == platform::posix::kNoSafeWay && facts.renamed) {
+    return refuse(kShellSystemError, from, to, u"the disk would not rename it");
   }
   if (error == platform::posix::kNoSafeWay) {
     return refuse(kShellNoSafeWay, from, to,
