@@ -1,7 +1,7 @@
 // The rename service when the disk fails one of its calls, as real media do: each call of each
 // way fails in turn with each error the media gave. Whatever fails, every file's bytes are still
-// there under exactly one name, nothing is left behind, the user is told in plain words, and
-// the rest of the press goes on.
+// there under exactly one name, nothing unmarked is left behind, the user is told in plain words,
+// and the rest of the press goes on.
 #include <gtest/gtest.h>
 #include <QTest>
 
@@ -72,7 +72,14 @@ TEST(DiskFaults, AnyCallFailingLosesNothingLeavesNothingAndTheRestIsRenamed) {
           EXPECT_EQ(after.at(moved ? cleaned : name), name) << "its bytes";
           renamed += moved;
         }
-        ASSERT_EQ(after.size(), std::size(files)) << "something was left behind";
+        // A reservation that a failed look at it kept from being removed carries the mark.
+        for (const auto& [name, bytes] : after) {
+          if (name.ends_with("_old") || name.size() == 1) continue;
+          struct stat left;
+          ASSERT_EQ(stat(name.c_str(), &left), 0);
+          EXPECT_EQ(left.st_mtime, platform::posix::kReservationMark) << name << " left behind";
+          EXPECT_EQ(bytes, "") << name << " left behind";
+        }
         EXPECT_GE(renamed, 2) << "one fault stopped more than its own file";
         ASSERT_LE(dialogs.dialogs().size(), 1u);
         EXPECT_EQ(dialogs.dialogs().size(), std::size(files) - renamed) << "a file kept unsaid";

@@ -1,10 +1,13 @@
 // Renaming without ever replacing a file, on every file system a desktop meets: atomically where
 // the kernel offers it, else through a hard link, else onto a reservation made by an exclusive
 // create (FAT and exFAT through FUSE have neither of the first two).
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 #include "ui/platform/posix/disk_calls.h"
 #include "ui/platform/posix/rename_ways.h"
@@ -64,31 +67,115 @@ bool carriesMark(const struct stat& file) {
   return off <= 14 * 3600 + 2 && (off + 2) % 900 <= 4;
 }
 
-// The empty file made by createExclusive, while it is still that file.
-bool stillReservation(int dir, const char* name, const struct stat& made) {
+char turned(char c) {
+  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
+  if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
+  return c;
+}
+
+// `name` with the case of every ASCII letter turned. On a disk that ignores case (FAT and exFAT
+// through FUSE, which need reservations) the reservation is made under this spelling, where it
+// holds the new name all the same: the spelling marks it from the moment it exists, so a press
+// cut short even before the modification time was set leaves nothing a later press cannot
+// finish.
+std::string turnedCase(std::string_view name) {
+  std::string spelling(name);
+  for (char& c : spelling)
+    c = turned(c);
+  return spelling;
+}
+
+// Whether the one entry of the folder that answers to `name` in any ASCII case is spelled
+// `spelling`: a disk that keeps case may hold both, and then neither is a reservation.
+bool onlySpelledAs(int dir, std::string_view name, std::string_view spelling) {
+  const int fd = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* folder = fd < 0 ? nullptr : fdopendir(fd);
+  if (folder == nullptr) {
+    if (fd >= 0) disk::close(fd);
+    return false;
+  }
+  int answering = 0;
+  bool spelled = false;
+  while (const dirent* entry = readdir(folder)) {
+    const std::string_view entryName = entry->d_name;
+    if (entryName.size() != name.size()) continue;
+    bool same = true;
+    for (std::size_t i = 0; same && i < name.size(); ++i)
+      same = entryName[i] == name[i] || entryName[i] == turned(name[i]);
+    answering += same;
+    spelled = spelled || entryName == spelling;
+  }
+  closedir(folder);
+  return answering == 1 && spelled;
+}
+
+// An empty file made for a reservation under `name`, marked; what it is, while it lasts.
+struct Reservation {
+  bool made = false;
+  bool marked = false;
+  bool known = false;
+  struct stat status {};
+};
+
+Reservation reserve(int dir, const char* name) {
+  Reservation reservation;
+  // O_EXCL is honoured by every file system here, case-blind ones included: it fails when any
+  // file answers to the name.
+  const int fd = disk::createExclusive(dir, name);
+  if (fd < 0) return reservation;
+  reservation.made = true;
+  const timespec mark[2] = {{kReservationMark, 0}, {kReservationMark, 0}};
+  reservation.marked = disk::setTimes(fd, mark) == 0;
+  reservation.known = disk::fileStatus(fd, &reservation.status) == 0;
+  disk::close(fd);
+  return reservation;
+}
+
+// Removes the reservation only while it is still the empty file made, never one that took its
+// place: the same file, or at least an empty one with the mark.
+void release(int dir, const char* name, const Reservation& reservation) {
   struct stat now;
-  return disk::status(dir, name, &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
-         now.st_dev == made.st_dev && now.st_ino == made.st_ino;
+  if (disk::status(dir, name, &now) != 0 || !S_ISREG(now.st_mode) || now.st_size != 0) return;
+  const bool same = reservation.known && now.st_dev == reservation.status.st_dev &&
+                    now.st_ino == reservation.status.st_ino;
+  if (same || carriesMark(now)) disk::unlink(dir, name);
+}
+
+Attempt renameOnto(int dir, const char* from, const char* to, const char* reservedAs,
+                   const Reservation& reservation) {
+  if (disk::rename(dir, from, to) == 0) return done();
+  const int error = errno;
+  release(dir, reservedAs, reservation);
+  return failed(error, notHere(error));
+}
+
+// Creating a file is no way of renaming that a disk might lack: the name is what it refuses.
+Attempt refusedCreate(int error) {
+  return failed(error == EINVAL || error == EILSEQ ? kNameNotAllowed : error, false);
 }
 
 Attempt renameOntoReservation(int dir, const char* from, const char* to) {
-  // O_EXCL is honoured by every file system here, case-blind ones included: it fails when any
-  // file answers to the name.
-  const int fd = disk::createExclusive(dir, to);
-  if (fd < 0) {
-    // Creating a file is no way of renaming that a disk might lack: the name is what it refuses.
-    return failed(errno == EINVAL || errno == EILSEQ ? kNameNotAllowed : errno, false);
+  const Reservation reservation = reserve(dir, to);
+  if (!reservation.made) return refusedCreate(errno);
+  return renameOnto(dir, from, to, to, reservation);
+}
+
+// The reservation under the turned spelling, where the disk ignores case; a name without
+// letters has only its own.
+Attempt renameOntoTurnedReservation(int dir, const char* from, const char* to) {
+  const std::string spelling = turnedCase(to);
+  if (spelling == to) return renameOntoReservation(dir, from, to);
+  struct stat status;
+  if (disk::status(dir, to, &status) == 0) return failed(EEXIST, false);
+  if (errno != ENOENT) return failed(errno, false);
+  const Reservation turned = reserve(dir, spelling.c_str());
+  if (!turned.made) return errno == EEXIST ? failed(EEXIST, true) : refusedCreate(errno);
+  // Where the disk ignores case, the new name now finds the marked reservation.
+  if (turned.marked && disk::status(dir, to, &status) == 0 && carriesMark(status)) {
+    return renameOnto(dir, from, to, spelling.c_str(), turned);
   }
-  const timespec mark[2] = {{kReservationMark, 0}, {kReservationMark, 0}};
-  disk::setTimes(fd, mark);  // without it only an interrupted rename's recovery is lost
-  struct stat made;
-  const bool known = disk::fileStatus(fd, &made) == 0;
-  disk::close(fd);
-  if (disk::rename(dir, from, to) == 0) return done();
-  const int error = errno;
-  // Removed only while it is still the empty file made above, never a file that took its place.
-  if (known && stillReservation(dir, to, made)) disk::unlink(dir, to);
-  return failed(error, notHere(error));
+  release(dir, spelling.c_str(), turned);  // the disk keeps case: it holds nothing
+  return failed(EEXIST, true);
 }
 
 Attempt tryWay(RenameWay way, int dir, const char* from, const char* to) {
@@ -98,6 +185,8 @@ Attempt tryWay(RenameWay way, int dir, const char* from, const char* to) {
     case RenameWay::Link:
       return linkThenUnlink(dir, from, to);
     case RenameWay::Reserve:
+      return renameOntoTurnedReservation(dir, from, to);
+    case RenameWay::ReserveKeepingCase:
       return renameOntoReservation(dir, from, to);
     case RenameWay::None:
       break;
@@ -121,6 +210,8 @@ const char* nameOf(RenameWay way) {
       return "link+unlink";
     case RenameWay::Reserve:
       return "reservation";
+    case RenameWay::ReserveKeepingCase:
+      return "reservation, case kept";
     case RenameWay::None:
       return "none";
   }
@@ -129,7 +220,11 @@ const char* nameOf(RenameWay way) {
 
 bool isLeftReservation(int dir, const char* name) {
   struct stat file;
-  return disk::status(dir, name, &file) == 0 && carriesMark(file);
+  if (disk::status(dir, name, &file) != 0 || !S_ISREG(file.st_mode) || file.st_size != 0) {
+    return false;
+  }
+  const std::string spelling = turnedCase(name);
+  return carriesMark(file) || (spelling != name && onlySpelledAs(dir, name, spelling));
 }
 
 int renameNoReplace(int dir, const char* from, const char* to, RenameWay& way) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace platform::posix {
 
@@ -28,7 +29,7 @@ bool mediumGone(int dir, int error) {
   }
 }
 
-std::u16string_view reasonFor(int error) {
+Text reasonFor(int error) {
   switch (error) {
     case EACCES:
     case EPERM:
@@ -55,8 +56,8 @@ std::u16string_view reasonFor(int error) {
       return u"the disk could not find the file";
     case EXDEV:
       return u"the new name is on another disk";
-    default:
-      return u"the system refused it";
+    default:  // none that real media were seen to give
+      return toText(std::strerror(error));
   }
 }
 

@@ -11,8 +11,10 @@ namespace platform::posix {
 enum class RenameWay {
   NoReplace,  // renameat2(RENAME_NOREPLACE): atomic
   Link,       // a hard link to the new name, then the old name unlinked
-  Reserve,    // an exclusive create reserves the new name; the file is renamed onto it
-  None,       // past the last: none of them
+  Reserve,    // an exclusive create reserves the new name; the file is renamed onto it. Where
+              // the disk ignores case, it is made in the name's turned case, which marks it
+  ReserveKeepingCase,  // the same under the new name itself, where the disk keeps case
+  None,                // past the last: none of them
 };
 const char* nameOf(RenameWay way);
 

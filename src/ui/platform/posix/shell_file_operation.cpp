@@ -19,6 +19,7 @@
 #include "ui/platform/posix/posix_files.h"
 #include "ui/platform/posix/refusal.h"
 #include "ui/platform/posix/refusal_reasons.h"
+#include "ui/platform/posix/rename_ways.h"
 #include "ui/platform/posix/windows_names.h"
 #include "ui/platform/shell.h"
 
@@ -116,6 +117,12 @@ std::unordered_map<Text, std::string> loweredNames(const Place& place) {
   return lowered;
 }
 
+// A reservation an interrupted press left, under another spelling, is the rename's to finish.
+bool isLeftReservation(const Place& place, const std::string& name) {
+  const std::string at = place.dir == AT_FDCWD ? std::string(place.folder) + '/' + name : name;
+  return platform::posix::isLeftReservation(place.dir, at.c_str());
+}
+
 // Refuses, before any rename, a new name that would hide the file, or that Windows could not
 // keep on a disk it also reads; returns -1 for a name that may be tried.
 int refuseUnfit(const Place& place, std::string_view from, std::string_view to) {
@@ -140,7 +147,7 @@ int refuseUnfit(const Place& place, std::string_view from, std::string_view to) 
   if (!facts.lowered) facts.lowered = loweredNames(place);
   const auto found = facts.lowered->find(platform::toLower(text(newName)));
   if (found != facts.lowered->end() && found->second != newName &&
-      found->second != lastPart(from)) {
+      found->second != lastPart(from) && !isLeftReservation(place, found->second)) {
     return refuse(kShellDestinationExists, from, to, u"taken", [&] {
       return u"\u201C" + text(found->second) +
              u"\u201D is already there, and Windows, which also reads this disk, does not tell "
