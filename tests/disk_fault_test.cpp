@@ -146,4 +146,23 @@ TEST(DiskFaults, TheNextPressFinishesARenameThatWasCutShortAndReplacesNothingEls
   EXPECT_EQ(dialogs.dialogs().size(), 2u);
 }
 
+// A stick pulled or a share gone answers each file with one of several errors; they are one
+// reason to the user, so Skip All on the first covers the rest.
+TEST(DiskFaults, AMediumThatWentAwayIsOneReasonInPlainWords) {
+  TempFolder folder;
+  for (const char* name : {"a_old", "b_old", "c_old"})
+    folder.write(name);
+  const Contents before = folder.contents();
+  Window window;
+  DialogWatcher dialogs({}, "Skip All");
+  faults::lack(Call::RenameNoReplace, ENOTCONN);
+  faults::failNth(1, ESTALE);
+  clean(window, "_old");
+  faults::clear();
+  EXPECT_EQ(folder.contents(), before);
+  ASSERT_EQ(dialogs.dialogs().size(), 1u);
+  EXPECT_TRUE(dialogs.dialogs()[0].text.endsWith("the disk is no longer there."))
+      << dialogs.dialogs()[0].text.toStdString();
+}
+
 }  // namespace
