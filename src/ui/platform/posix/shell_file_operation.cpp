@@ -147,7 +147,7 @@ int refuseUnfit(const Place& place, std::string_view from, std::string_view to) 
   if (!facts.lowered) facts.lowered = loweredNames(place);
   const auto found = facts.lowered->find(platform::toLower(text(newName)));
   if (found != facts.lowered->end() && found->second != newName &&
-      found->second != lastPart(from) && !isLeftReservation(place, found->second)) {
+      found->second != lastPart(from) && !isLeftReservation(place, std::string(newName))) {
     return refuse(kShellDestinationExists, from, to, u"taken", [&] {
       return u"\u201C" + text(found->second) +
              u"\u201D is already there, and Windows, which also reads this disk, does not tell "
