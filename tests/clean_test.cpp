@@ -166,7 +166,7 @@ TEST(Clean, KeepsEveryOtherByteOfANameThatIsNotUtf8) {
   EXPECT_EQ(folder.contents(), (Contents{{"caf\xE9\xFF.txt", "latin-1"}}));
 }
 
-TEST(Clean, RefusesNamesThatCleanToNothingOrToDotsButAllowsAHiddenName) {
+TEST(Clean, RefusesNamesThatCleanToNothingToDotsOrToAHiddenName) {
   TempFolder folder;
   for (const char* name : {"qq", "qq.", "qq..", "qq.hidden"})
     folder.write(name);
@@ -174,12 +174,15 @@ TEST(Clean, RefusesNamesThatCleanToNothingOrToDotsButAllowsAHiddenName) {
   DialogWatcher dialogs;
   pressClean(window, "qq");
   EXPECT_EQ(folder.contents(),
-            (Contents{{"qq", "qq"}, {"qq.", "qq."}, {"qq..", "qq.."}, {".hidden", "qq.hidden"}}));
-  ASSERT_EQ(dialogs.dialogs().size(), 3u);
+            (Contents{{"qq", "qq"}, {"qq.", "qq."}, {"qq..", "qq.."}, {"qq.hidden", "qq.hidden"}}));
+  ASSERT_EQ(dialogs.dialogs().size(), 4u);
   EXPECT_TRUE(dialogs.dialogs()[0].text.endsWith("the new name would be empty."));
   EXPECT_TRUE(dialogs.dialogs()[1].text.contains("are not file names"));
   EXPECT_TRUE(dialogs.dialogs()[2].text.contains("are not file names"));
-  EXPECT_EQ(window.shown(), (QStringList{"qq", "qq.", "qq.."}));
+  // A file that vanished from the list and from file managers would look lost.
+  EXPECT_TRUE(
+      dialogs.dialogs()[3].text.endsWith("a name that starts with a dot would hide the file."));
+  EXPECT_EQ(window.shown(), (QStringList{"qq", "qq.", "qq..", "qq.hidden"}));
 }
 
 TEST(Clean, RenamesFortyThousandMatchingFilesInOnePress) {

@@ -56,6 +56,28 @@ TEST(Faults, ChangesBetweenTheListingAndThePressLoseNothing) {
   EXPECT_TRUE(dialogs.dialogs()[1].text.contains("\u201Ctaken_old\u201D"));
 }
 
+// The folder the window shows is the one it renames in, even after someone else moved it and
+// made a new folder at its path.
+TEST(Faults, AFolderMovedAndReplacedUnderTheWindowIsStillTheOneListedAndCleaned) {
+  TempFolder root;
+  std::filesystem::create_directory("photos");
+  root.write("photos/x_old", "x_old");
+  std::filesystem::current_path("photos");
+  Window window;
+  std::filesystem::rename(root.path() / "photos", root.path() / "moved");
+  std::filesystem::create_directory(root.path() / "photos");
+  root.write("photos/y_old", "y_old");
+  window.press("cmdRefresh");
+  Window::settle();
+  EXPECT_EQ(window.shown(), QStringList{"x_old"});
+  DialogWatcher dialogs;
+  clean(window, "_old");
+  EXPECT_TRUE(dialogs.dialogs().empty());
+  EXPECT_EQ(test::contentsOf(root.path() / "moved"), (Contents{{"x", "x_old"}}));
+  EXPECT_EQ(test::contentsOf(root.path() / "photos"), (Contents{{"y_old", "y_old"}}));
+  EXPECT_EQ(window.shown(), QStringList{"x"});
+}
+
 TEST(Faults, OddNamesAreCleanedByteForByte) {
   TempFolder folder;
   const std::string longest = std::string(251, 'n') + "_old";  // 255 bytes, the most ext4 holds

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 
 #include "app_info.h"
+#include "ui/platform/posix/folder_facts.h"
 #include "ui/platform/qt/qt_text.h"
 
 namespace platform::qt {
@@ -46,6 +47,7 @@ bool isUserInput(QEvent::Type type) {
 
 QtTask::QtTask(QWidget& form, std::size_t total) : form_(form), total_(total) {
   current_ = this;
+  posix::beginPress();  // what the rename service learned of a folder holds for one press
   qApp->installEventFilter(this);
 }
 
