@@ -20,16 +20,11 @@ namespace {
 
 using platform::posix::disk::faults::Call;
 using test::DialogWatcher;
+using test::pressClean;
 using test::TempFolder;
 using test::Window;
 namespace faults = platform::posix::disk::faults;
 using Contents = std::map<std::string, std::string>;
-
-void clean(Window& window, const QString& removal) {
-  window.text()->setText(removal);
-  window.press("cmdClean");
-  Window::settle();
-}
 
 struct Disk {
   const char* name;
@@ -58,7 +53,7 @@ TEST(DiskFaults, AnyCallFailingLosesNothingLeavesNothingAndTheRestIsRenamed) {
         for (const auto& [call, lacking] : disk.lacks)
           faults::lack(call, lacking);
         faults::failNth(nth, error);
-        clean(window, "_old");
+        pressClean(window, "_old");
         const bool fired = faults::fired();
         faults::clear();
         if (!fired) break;  // past the press's last call
@@ -105,7 +100,7 @@ TEST(DiskFaults, ADiskThatOffersNoWaySaysSoForEachFileAndKeepsThemAll) {
   faults::lack(Call::RenameNoReplace, EINVAL);
   faults::lack(Call::Link, EPERM);
   faults::lack(Call::Rename, EINVAL);  // even onto its own reservation
-  clean(window, "_old");
+  pressClean(window, "_old");
   faults::clear();
   EXPECT_EQ(folder.contents(), before) << "no reservation left";
   ASSERT_EQ(dialogs.dialogs().size(), 2u);
@@ -137,7 +132,7 @@ TEST(DiskFaults, TheNextPressFinishesARenameThatWasCutShortAndReplacesNothingEls
   mark("c");
   Window window;
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   EXPECT_EQ(folder.contents(), (Contents{{"a", "a_old"},
                                          {"b", ""},
                                          {"b_old", "b_old"},
@@ -157,7 +152,7 @@ TEST(DiskFaults, AMediumThatWentAwayIsOneReasonInPlainWords) {
   DialogWatcher dialogs({}, "Skip All");
   faults::lack(Call::RenameNoReplace, ENOTCONN);
   faults::failNth(1, ESTALE);
-  clean(window, "_old");
+  pressClean(window, "_old");
   faults::clear();
   EXPECT_EQ(folder.contents(), before);
   ASSERT_EQ(dialogs.dialogs().size(), 1u);

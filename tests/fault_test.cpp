@@ -71,7 +71,7 @@ TEST(Faults, AFolderMovedAndReplacedUnderTheWindowIsStillTheOneListedAndCleaned)
   Window::settle();
   EXPECT_EQ(window.shown(), QStringList{"x_old"});
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   EXPECT_TRUE(dialogs.dialogs().empty());
   EXPECT_EQ(test::contentsOf(root.path() / "moved"), (Contents{{"x", "x_old"}}));
   EXPECT_EQ(test::contentsOf(root.path() / "photos"), (Contents{{"y_old", "y_old"}}));

@@ -234,10 +234,10 @@ TEST(FileSystem, NamesTheDiskCannotKeepAreRefusedOneByOneAndTheFolderStillCleans
     const Contents before = folder.contents();
     Window window;
     DialogWatcher dialogs;
-    clean(window, c.removal);
+    pressClean(window, c.removal);
     folder.write(std::string("later") + c.removal + ".txt");
     window.press("cmdRefresh");
-    clean(window, c.removal);
+    pressClean(window, c.removal);
     const Contents after = folder.contents();
 
     EXPECT_EQ(after.at("fine.txt"), fine) << "the ordinary file beside it";
