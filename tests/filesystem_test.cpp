@@ -17,6 +17,7 @@
 
 #include "support.h"
 #include "ui/platform/posix/folder_facts.h"
+#include "ui/platform/posix/rename_ways.h"
 #include "ui/platform/posix/windows_names.h"
 
 namespace {
@@ -285,6 +286,47 @@ TEST(FileSystem, RefusesANameCleanedToNothingAndGoesOn) {
   for (const test::Dialog& dialog : dialogs.dialogs()) {
     EXPECT_TRUE(dialog.text.endsWith("the new name would be empty.")) << dialog.text.toStdString();
   }
+}
+
+// What a press cut short (the program killed, the stick pulled) left at a new name: a
+// reservation, an empty file marked by its modification time or, where the disk ignores case, by
+// its turned spelling. The next press finishes those renames, and replaces no other empty file.
+TEST(FileSystem, TheNextPressFinishesRenamesThatWereCutShort) {
+  const bool caseBlind = ignoresLetterCase();
+  TempFolder folder;
+  folder.write("DSC_0001_old.JPG");
+  folder.write("dsc_0001.jpg", "");  // reserved in the turned spelling, not yet marked
+  folder.write("b_old.txt");
+  folder.write("b.txt", "");
+  const timespec mark[2] = {{platform::posix::kReservationMark, 0},
+                            {platform::posix::kReservationMark, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, "b.txt", mark, 0), 0);
+  folder.write("c_old.txt");
+  folder.write("c.txt", "");  // empty, but no reservation
+  Window window;
+  DialogWatcher dialogs;
+  clean(window, "_old");
+  Contents expected = {{"DSC_0001.JPG", "DSC_0001_old.JPG"},
+                       {"b.txt", "b_old.txt"},
+                       {"c.txt", ""},
+                       {"c_old.txt", "c_old.txt"}};
+  // Where the disk keeps case the turned spelling is another file: in the way only for Windows.
+  const bool clash = !caseBlind && isWindowsDisk();
+  if (!caseBlind) expected["dsc_0001.jpg"] = "";
+  if (clash)
+    expected = {{"DSC_0001_old.JPG", "DSC_0001_old.JPG"},
+                {"dsc_0001.jpg", ""},
+                {"b.txt", "b_old.txt"},
+                {"c.txt", ""},
+                {"c_old.txt", "c_old.txt"}};
+  Contents after = folder.contents();
+  // An SMB client may go on showing the spelling it saw last, with the right bytes behind it.
+  if (caseBlind && after.contains("dsc_0001.jpg") && !after.contains("DSC_0001.JPG")) {
+    after["DSC_0001.JPG"] = after["dsc_0001.jpg"];
+    after.erase("dsc_0001.jpg");
+  }
+  EXPECT_EQ(after, expected);
+  EXPECT_EQ(dialogs.dialogs().size(), clash ? 2u : 1u);
 }
 
 // The folder stays the working directory while it lives.

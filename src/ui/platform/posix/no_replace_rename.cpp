@@ -228,6 +228,7 @@ bool isLeftReservation(int dir, const char* name) {
 }
 
 int renameNoReplace(int dir, const char* from, const char* to, RenameWay& way) {
+  bool cleared = false;
   for (int w = static_cast<int>(way); w < static_cast<int>(RenameWay::None); ++w) {
     const Attempt attempt = tryWay(static_cast<RenameWay>(w), dir, from, to);
     if (attempt.outcome == Outcome::Done) {
@@ -235,9 +236,14 @@ int renameNoReplace(int dir, const char* from, const char* to, RenameWay& way) {
       return 0;
     }
     if (attempt.outcome == Outcome::NotHere) continue;
-    if (attempt.error == EEXIST && isLeftReservation(dir, to) && !sameFile(dir, from, to)) {
-      // Ours, from a press that was cut short: the one file a rename may replace.
-      return disk::rename(dir, from, to) == 0 ? 0 : errno;
+    if (attempt.error == EEXIST && !cleared && isLeftReservation(dir, to) &&
+        !sameFile(dir, from, to)) {
+      // Ours, from a press that was cut short: removed, and the rename made as if it had never
+      // been there, so nothing is replaced (and a disk that ignores case keeps the new spelling).
+      if (disk::unlink(dir, to) != 0) return errno;
+      cleared = true;
+      w = static_cast<int>(way) - 1;
+      continue;
     }
     return attempt.error;
   }
