@@ -305,7 +305,7 @@ TEST(FileSystem, TheNextPressFinishesRenamesThatWereCutShort) {
   folder.write("c.txt", "");  // empty, but no reservation
   Window window;
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   Contents expected = {{"DSC_0001.JPG", "DSC_0001_old.JPG"},
                        {"b.txt", "b_old.txt"},
                        {"c.txt", ""},
