@@ -3,6 +3,8 @@
 # Explorer's icon views, 256 for its largest, kept as PNG as Windows Vista and later expect.
 set(NAMEWISP_ICON_SIZES 16 20 24 32 40 48 64 256)
 
+# namewisp_windows_icon(SVG ICO): draws ICO from SVG, built by the target namewisp_icon. A target
+# that uses ICO depends on namewisp_icon, so that only that target ever runs the drawing.
 function(namewisp_windows_icon svg ico)
   find_program(NAMEWISP_RSVG_CONVERT rsvg-convert)
   find_program(NAMEWISP_ICOTOOL icotool)
@@ -25,4 +27,5 @@ function(namewisp_windows_icon svg ico)
   add_custom_command(OUTPUT ${ico} ${draw}
     COMMAND ${NAMEWISP_ICOTOOL} -c -o ${ico} ${images}
     DEPENDS ${svg} VERBATIM)
+  add_custom_target(namewisp_icon DEPENDS ${ico})
 endfunction()
