@@ -57,7 +57,7 @@ endfunction()
 set(NAMEWISP_MSI ${CMAKE_BINARY_DIR}/namewisp-${PROJECT_VERSION}-win64.msi)
 namewisp_msi(namewisp_msi ${NAMEWISP_MSI} ${PROJECT_VERSION})
 
-if(NAMEWISP_TESTS)
+if(BUILD_TESTING)
   # The next version, which the tests upgrade to and then try to downgrade from.
   math(EXPR next_patch "${PROJECT_VERSION_PATCH} + 1")
   set(NAMEWISP_NEXT_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${next_patch})
