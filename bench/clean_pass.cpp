@@ -18,11 +18,13 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "bench_support.h"
 #include "clean/clean_pass.h"
 #include "clean/shell_rename.h"
+#include "ui/file_list.h"
 #include "ui/frm_clean.h"
 #include "ui/platform/platform.h"
 
@@ -115,8 +117,22 @@ double cleanPress(int files, Press how) {
   std::filesystem::current_path(folder);
   double took = 0;
   {
-    frmClean form;
-    form.Show();
+    // A click goes to the program's window. The loops without it need the form and the list
+    // themselves: they build the same window from its table, with a list over the folder, as
+    // frmClean builds its own.
+    std::unique_ptr<frmClean> program;
+    std::unique_ptr<platform::Form> form;
+    std::unique_ptr<FileList> list;
+    if (how == Press::Click) {
+      program = std::make_unique<frmClean>();
+      program->Show();
+    } else {
+      form = platform::createForm(frmClean::kLayout, [](platform::ControlId) {});
+      list =
+          std::make_unique<FileList>(*form, frmClean::FileChoiceBox, platform::workingDirectory());
+      form->show();
+    }
+    FileList& shown = program ? program->FileChoice : *list;
     QCoreApplication::processEvents();
     QWidget* window = QApplication::topLevelWidgets().front();
     window->findChild<QLineEdit*>("txtRemove")->setText("_old");
@@ -139,13 +155,13 @@ double cleanPress(int files, Press how) {
       QTest::mouseClick(clean, Qt::LeftButton);
     } else {
       // The loop of the Clean handler, which Click runs.
-      auto renames = clean::renamesFor(*form.files().names(), u"_old", form.files().folder());
+      auto renames = clean::renamesFor(*shown.names(), u"_old", shown.folder());
       std::unique_ptr<platform::Task> task;
-      if (how == Press::TimedTask) timed([&] { task = form.form().beginTask(renames.size()); });
+      if (how == Press::TimedTask) timed([&] { task = form->beginTask(renames.size()); });
       for (std::size_t done = 0; done < renames.size(); ++done) {
         if (!task) {
           clean::ShellRename(renames[done].source, renames[done].destination);
-          form.files().Refresh();
+          shown.Refresh();
           continue;
         }
         timed([&] { task->proceed(done); });
@@ -165,16 +181,16 @@ double cleanPress(int files, Press how) {
             });
         task->wait(*request);
         inMachinery += seconds(Clock::now() - sent) - outcome->took - timingCost;
-        form.files().Refresh();
+        shown.Refresh();
       }
       if (task) timed([&] { task.reset(); });
     }
     QCoreApplication::processEvents();  // the coalesced re-read after the last rename, a repaint
-    form.files().Current();             // which runs on the disk thread
+    shown.Current();                    // which runs on the disk thread
     took = seconds(Clock::now() - start);
     longestGap = std::max(longestGap, seconds(Clock::now() - last));
-    if (form.files().ListCount() != static_cast<std::size_t>(files) ||
-        form.files().List(0).find("_old") != std::string::npos) {
+    if (shown.ListCount() != static_cast<std::size_t>(files) ||
+        shown.List(0).find("_old") != std::string::npos) {
       std::fprintf(stderr, "the press did not rename every file\n");
       std::abort();
     }

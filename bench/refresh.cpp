@@ -127,9 +127,9 @@ int main(int argc, char** argv) {
       const auto t = Clock::now();
       form.cmdRefresh_Click();
       QCoreApplication::processEvents();
-      form.files().Current();  // the read on the disk thread, until the list holds it
+      form.FileChoice.Current();  // the read on the disk thread, until the list holds it
       refresh.push_back(seconds(Clock::now() - t));
-      if (form.files().ListCount() != static_cast<std::size_t>(files)) std::abort();
+      if (form.FileChoice.ListCount() != static_cast<std::size_t>(files)) std::abort();
 
       minimal.push_back(start("start_window", small).seconds);
       namewisp.push_back(start("start_namewisp", small).seconds);

@@ -6,7 +6,7 @@
 int main(int argc, char** argv) {
   platform::Application app(argc, argv);
   frmClean form;
-  const bench::ShownSignal signal([&form] { form.files().Current(); });
+  const bench::ShownSignal signal([&form] { form.FileChoice.Current(); });
   form.Show();
   return app.exec();
 }

@@ -1,7 +1,6 @@
 // Clean under faults and odd names. After each, every file's original bytes must still exist
 // under exactly one name: nothing lost, nothing duplicated, nothing overwritten.
 #include <gtest/gtest.h>
-#include <QTest>
 
 #include <algorithm>
 
@@ -9,25 +8,12 @@
 
 namespace {
 
+using test::bytesOf;
 using test::DialogWatcher;
+using test::pressClean;
 using test::TempFolder;
 using test::Window;
 using Contents = std::map<std::string, std::string>;
-
-// Every file's bytes, sorted: the same before and after when nothing was lost or copied.
-std::vector<std::string> bytesOf(const Contents& contents) {
-  std::vector<std::string> bytes;
-  for (const auto& [name, content] : contents)
-    bytes.push_back(content);
-  std::sort(bytes.begin(), bytes.end());
-  return bytes;
-}
-
-void clean(Window& window, const QString& removal) {
-  window.text()->setText(removal);
-  window.press("cmdClean");
-  Window::settle();
-}
 
 TEST(Faults, AFolderDeletedUnderTheWindowListsEmptyAndHasNoFiles) {
   TempFolder folder;
@@ -41,7 +27,7 @@ TEST(Faults, AFolderDeletedUnderTheWindowListsEmptyAndHasNoFiles) {
   Window::settle();
   EXPECT_TRUE(window.shown().isEmpty());
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   ASSERT_EQ(dialogs.dialogs().size(), 1u);
   EXPECT_EQ(dialogs.dialogs()[0].text, "No Files Found!");
 }
@@ -57,7 +43,7 @@ TEST(Faults, ChangesBetweenTheListingAndThePressLoseNothing) {
   folder.write("taken", "appeared");                // a file appearing at a destination
   const Contents before = folder.contents();
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   const Contents after = folder.contents();
   EXPECT_EQ(bytesOf(after), bytesOf(before));
   EXPECT_EQ(after.at("taken"), "appeared");
@@ -68,6 +54,28 @@ TEST(Faults, ChangesBetweenTheListingAndThePressLoseNothing) {
   ASSERT_EQ(dialogs.dialogs().size(), 2u);
   EXPECT_TRUE(dialogs.dialogs()[0].text.contains("\u201Cgone_old\u201D"));
   EXPECT_TRUE(dialogs.dialogs()[1].text.contains("\u201Ctaken_old\u201D"));
+}
+
+// The folder the window shows is the one it renames in, even after someone else moved it and
+// made a new folder at its path.
+TEST(Faults, AFolderMovedAndReplacedUnderTheWindowIsStillTheOneListedAndCleaned) {
+  TempFolder root;
+  std::filesystem::create_directory("photos");
+  root.write("photos/x_old", "x_old");
+  std::filesystem::current_path("photos");
+  Window window;
+  std::filesystem::rename(root.path() / "photos", root.path() / "moved");
+  std::filesystem::create_directory(root.path() / "photos");
+  root.write("photos/y_old", "y_old");
+  window.press("cmdRefresh");
+  Window::settle();
+  EXPECT_EQ(window.shown(), QStringList{"x_old"});
+  DialogWatcher dialogs;
+  pressClean(window, "_old");
+  EXPECT_TRUE(dialogs.dialogs().empty());
+  EXPECT_EQ(test::contentsOf(root.path() / "moved"), (Contents{{"x", "x_old"}}));
+  EXPECT_EQ(test::contentsOf(root.path() / "photos"), (Contents{{"y_old", "y_old"}}));
+  EXPECT_EQ(window.shown(), QStringList{"x"});
 }
 
 TEST(Faults, OddNamesAreCleanedByteForByte) {
@@ -81,7 +89,7 @@ TEST(Faults, OddNamesAreCleanedByteForByte) {
   const Contents before = folder.contents();
   Window window;
   DialogWatcher dialogs;
-  clean(window, "_old");
+  pressClean(window, "_old");
   const Contents after = folder.contents();
   EXPECT_EQ(bytesOf(after), bytesOf(before));
   EXPECT_TRUE(dialogs.dialogs().empty());
@@ -101,12 +109,12 @@ TEST(Faults, AHundredThousandFilesAreListedAndCleanedInOnePress) {
   const int count = 100'000;
   folder.makeEmpty("[draft] ", count);
   Window window;
-  ASSERT_EQ(window.form().files().ListCount(), static_cast<std::size_t>(count));
+  ASSERT_EQ(window.form().FileChoice.ListCount(), static_cast<std::size_t>(count));
   DialogWatcher dialogs;
-  clean(window, "[DRAFT] ");
-  clean(window, "[draft] ");
+  pressClean(window, "[DRAFT] ");
+  pressClean(window, "[draft] ");
   EXPECT_TRUE(dialogs.dialogs().empty());
-  const auto names = window.form().files().entries();
+  const auto names = window.form().FileChoice.entries();
   ASSERT_EQ(names.size(), static_cast<std::size_t>(count));
   std::vector<int> numbers;
   for (const auto& name : names)

@@ -40,7 +40,7 @@ TEST(FileList, SortsByTheUsersLocaleIgnoringCaseWithBytesBreakingTies) {
     EXPECT_EQ(window.shown(), (QStringList{"_x", "10", "9", "A", "a", "ä", "B", "b", "Z"}));
     for (int twice = 0; twice < 2; ++twice) {  // the same order on every read
       window.form().cmdRefresh_Click();
-      EXPECT_EQ(window.form().files().List(5), "\xC3\xA4");
+      EXPECT_EQ(window.form().FileChoice.List(5), "\xC3\xA4");
     }
   }
   QLocale::setDefault(previous);
@@ -51,9 +51,9 @@ TEST(FileList, ListsFortyThousandFiles) {
   const int count = 40'000;  // more than a 16-bit count can hold
   folder.makeEmpty("f", count);
   Window window;
-  EXPECT_EQ(window.form().files().ListCount(), static_cast<std::size_t>(count));
+  EXPECT_EQ(window.form().FileChoice.ListCount(), static_cast<std::size_t>(count));
   EXPECT_EQ(window.list()->model()->rowCount(), count);
-  EXPECT_EQ(window.form().files().List(count - 1), "f9999") << "by name, so f9999 sorts last";
+  EXPECT_EQ(window.form().FileChoice.List(count - 1), "f9999") << "by name, so f9999 sorts last";
   window.list()->setCurrentIndex(window.list()->model()->index(count - 1, 0));
   EXPECT_EQ(window.text()->text(), "f9999");
 }
@@ -64,9 +64,9 @@ TEST(FileList, KeepsANameThatIsNotUtf8ByteForByte) {
   folder.write(name);
   Window window;
   EXPECT_EQ(window.shown(), QStringList{QString::fromUtf8("caf\uFFFD_\uFFFD.txt")});
-  EXPECT_EQ(window.form().files().List(0), name);
+  EXPECT_EQ(window.form().FileChoice.List(0), name);
   window.list()->setCurrentIndex(window.list()->model()->index(0, 0));
-  EXPECT_EQ(window.form().files().FileName(), name);
+  EXPECT_EQ(window.form().FileChoice.FileName(), name);
 }
 
 TEST(FileList, AnEmptyOrVanishedFolderListsNothing) {
@@ -74,11 +74,11 @@ TEST(FileList, AnEmptyOrVanishedFolderListsNothing) {
   std::filesystem::create_directory("sub");
   std::filesystem::current_path("sub");
   Window window;
-  EXPECT_EQ(window.form().files().ListCount(), 0u);
+  EXPECT_EQ(window.form().FileChoice.ListCount(), 0u);
   std::filesystem::current_path(folder.path());
   std::filesystem::remove("sub");
   window.form().cmdRefresh_Click();
-  EXPECT_EQ(window.form().files().ListCount(), 0u);
+  EXPECT_EQ(window.form().FileChoice.ListCount(), 0u);
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ TEST(Listing, OrdersLongNamesAsTheirCaseFoldedTextInTheCLocale) {
   QLocale::setDefault(QLocale::c());
   {
     Window window;
-    EXPECT_EQ(window.form().files().entries(), expected);
+    EXPECT_EQ(window.form().FileChoice.entries(), expected);
   }
   QLocale::setDefault(previous);
 }

@@ -75,8 +75,7 @@ class Observer {
   Clock::duration longestGap_{};
 };
 
-void press(Window& window, const QString& removal, clean::ShellService service) {
-  window.form().setShellService(service);
+void press(Window& window, const QString& removal) {
   window.text()->setText(removal);
   window.press("cmdClean");
   Window::settle();
@@ -86,16 +85,16 @@ TEST(Press, ALongPressShowsProgressWithoutFileNamesAndAShortOneShowsNone) {
   TempFolder folder;
   folder.makeEmpty("photo_old", 400);
   folder.write("z_old");
-  Window window;
+  Window window(&slowRename);
   {
     Observer short_;
-    press(window, "z_", &SHFileOperation);
+    press(window, "z_");
     EXPECT_TRUE(short_.seen_.isEmpty()) << "no flash of progress for a short press";
   }
   Observer observer;
-  const std::size_t reads = window.form().files().readCount();
-  press(window, "_old", &slowRename);
-  EXPECT_EQ(window.form().files().readCount(), reads + 1)
+  const std::size_t reads = window.form().FileChoice.readCount();
+  press(window, "_old");
+  EXPECT_EQ(window.form().FileChoice.readCount(), reads + 1)
       << "one read after the press, none while the progress window is drawn";
   EXPECT_EQ(observer.seen_.right(17), "of 400 files done");
   EXPECT_FALSE(observer.seen_.contains("photo")) << observer.seen_.toStdString();
@@ -119,12 +118,12 @@ TEST(Press, CancelStopsBeforeTheNextRenameAndLosesNothing) {
     SCOPED_TRACE(&cancel - cancels);
     TempFolder folder;
     folder.makeEmpty("f_old", 400);
-    Window window;
+    Window window(&slowRename);
     DialogWatcher dialogs;
     Observer observer([&](QProgressDialog* progress) {
       if (progress != nullptr && progress->value() >= 50) cancel(progress);
     });
-    press(window, "_old", &slowRename);
+    press(window, "_old");
     const Contents after = folder.contents();
     ASSERT_EQ(after.size(), 400u) << "nothing lost, nothing doubled";
     std::size_t renamed = 0;
@@ -144,7 +143,7 @@ TEST(Press, NoInputReachesTheWindowUntilThePressEnds) {
   TempFolder folder;
   for (int i = 0; i < 300; ++i)
     folder.write("f" + std::to_string(i) + "aabb", "");
-  Window window;
+  Window window(&slowRename);
   bool tried = false;
   bool menuOpened = false;
   Observer observer([&](QProgressDialog*) {
@@ -167,9 +166,10 @@ TEST(Press, NoInputReachesTheWindowUntilThePressEnds) {
     QInputMethodEvent commit;  // an input method's typing, which no key event carries
     commit.setCommitString("zz");
     QApplication::sendEvent(window.text(), &commit);
-    EXPECT_THROW(window.form().form().beginTask(1), std::logic_error) << "one task at a time";
+    const auto other = platform::createForm(frmClean::kLayout, [](platform::ControlId) {});
+    EXPECT_THROW(other->beginTask(1), std::logic_error) << "one task at a time, of any form";
   });
-  press(window, "ab", &slowRename);
+  press(window, "ab");
   Window::settle();
   EXPECT_TRUE(tried);
   EXPECT_FALSE(menuOpened);
@@ -194,12 +194,12 @@ TEST(Press, AStormOfRefusalsCostsOneDialogOrStopsAtTheFirst) {
     folder.makeEmpty("x_old", 40);
     const Contents before = folder.contents();
     ASSERT_EQ(chmod(folder.path().c_str(), 0555), 0);
-    Window window;
+    Window window(&countedRename);
     DialogWatcher dialogs({}, c.answer);
     calls = 0;
     {
       test::ActingAsNobody nobody;
-      press(window, "_old", &countedRename);
+      press(window, "_old");
     }
     EXPECT_EQ(dialogs.dialogs().size(), c.dialogs);
     EXPECT_EQ(calls, c.calls);
@@ -213,8 +213,8 @@ TEST(Press, AStormOfRefusalsCostsOneDialogOrStopsAtTheFirst) {
   Window window;
   DialogWatcher dialogs({}, "Skip All");
   test::ActingAsNobody nobody;
-  press(window, "_old", &SHFileOperation);
-  press(window, "_old", &SHFileOperation);
+  press(window, "_old");
+  press(window, "_old");
   EXPECT_EQ(dialogs.dialogs().size(), 2u);
 }
 

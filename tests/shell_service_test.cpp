@@ -7,7 +7,8 @@
 
 #include "clean/shell_rename.h"
 #include "support.h"
-#include "ui/platform/posix/posix_files.h"
+#include "ui/platform/posix/rename_ways.h"
+#include "ui/platform/posix/windows_names.h"
 
 namespace {
 
@@ -105,18 +106,46 @@ TEST(ShellService, RefusesEachUnsafeRequestWithOneDialog) {
 
 TEST(ShellService, EverySafeWayRenamesAndNoneReplacesOrLeavesAnythingBehind) {
   using platform::posix::RenameWay;
-  for (const RenameWay first : {RenameWay::NoReplace, RenameWay::Link, RenameWay::Reserve}) {
+  for (const RenameWay first :
+       {RenameWay::NoReplace, RenameWay::Link, RenameWay::Reserve, RenameWay::ReserveKeepingCase}) {
     SCOPED_TRACE(platform::posix::nameOf(first));
     TempFolder folder;
     for (const char* name : {"x_old", "y_old", "y"})
       folder.write(name);
     RenameWay way = first;
     EXPECT_EQ(platform::posix::renameNoReplace(AT_FDCWD, "x_old", "x", way), 0);
-    EXPECT_EQ(way, first) << "a way that works is kept";
+    // A disk that keeps case holds nothing by a reservation in another case.
+    EXPECT_EQ(way, first == RenameWay::Reserve ? RenameWay::ReserveKeepingCase : first)
+        << "a way that works is kept";
     EXPECT_EQ(platform::posix::renameNoReplace(AT_FDCWD, "y_old", "y", way), EEXIST);
     EXPECT_EQ(platform::posix::renameNoReplace(AT_FDCWD, "gone", "z", way), ENOENT);
     EXPECT_EQ(folder.contents(), (Contents{{"x", "x_old"}, {"y", "y"}, {"y_old", "y_old"}}));
   }
+}
+
+TEST(ShellService, KnowsTheNamesWindowsCannotKeepAndTheDisksItReads) {
+  using platform::posix::WindowsName;
+  const std::pair<const char*, WindowsName> names[] = {
+      {"report.", WindowsName::EndsInDotOrSpace},
+      {"Holiday ", WindowsName::EndsInDotOrSpace},
+      {"aux.c", WindowsName::DeviceName},
+      {"CON.txt", WindowsName::DeviceName},
+      {"nul", WindowsName::DeviceName},
+      {"Lpt9.tar.gz", WindowsName::DeviceName},
+      {"com1", WindowsName::DeviceName},
+      {"com0", WindowsName::Fine},
+      {"COM10.txt", WindowsName::Fine},
+      {"auxiliary.c", WindowsName::Fine},
+      {"my aux.c", WindowsName::Fine},
+      {".txt", WindowsName::Fine},
+      {"report.txt", WindowsName::Fine},
+  };
+  for (const auto& [name, verdict] : names)
+    EXPECT_EQ(platform::posix::windowsVerdict(name), verdict) << name;
+  for (const char* type : {"vfat", "exfat", "fuseblk", "cifs", "smb3", "ntfs3"})
+    EXPECT_TRUE(platform::posix::isWindowsFileSystem(type)) << type;
+  for (const char* type : {"ext4", "xfs", "btrfs", "tmpfs", "nfs4", "fuse.sshfs", "9p"})
+    EXPECT_FALSE(platform::posix::isWindowsFileSystem(type)) << type;
 }
 
 }  // namespace

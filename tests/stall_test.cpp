@@ -65,13 +65,13 @@ TEST(Stall, TheWindowShowsAtOnceAndItsListFillsWhenASlowReadEnds) {
   folder.makeEmpty("f", 1500);
   const SlowDisk disk(1ms, 0us);  // a read of a second and a half or more
   const Clock::time_point start = Clock::now();
-  Window window(false);
+  Window window(&SHFileOperation, false);
   GapMeter meter;
   EXPECT_LT(Clock::now() - start, 500ms) << "shown before the read ends";
   EXPECT_TRUE(window.shown().isEmpty()) << "no entries until the read ends";
   EXPECT_TRUE(QTest::qWaitFor([&] { return window.shown().size() == 1500; }, 20000));
   EXPECT_LT(meter.longest(), kAnswersWithin) << ms(meter.longest()) << " ms";
-  EXPECT_EQ(window.form().files().readCount(), 1u);
+  EXPECT_EQ(window.form().FileChoice.readCount(), 1u);
 }
 
 TEST(Stall, CleanPressedDuringTheReadWaitsForItOrStopsOnCancel) {
@@ -80,7 +80,7 @@ TEST(Stall, CleanPressedDuringTheReadWaitsForItOrStopsOnCancel) {
     TempFolder folder;
     folder.makeEmpty("a_old", 1500);
     const SlowDisk disk(1ms, 0us);
-    Window window(false);
+    Window window(&SHFileOperation, false);
     DialogWatcher dialogs;
     QString label;
     GapMeter meter([&] {
@@ -117,7 +117,7 @@ TEST(Stall, RefreshAPressThatStallsForSecondsAndTheReReadNeverFreezeTheWindow) {
   Clock::time_point pressed = Clock::now();
   window.press("cmdRefresh");
   EXPECT_LT(Clock::now() - pressed, 100ms) << "Refresh returns before the read ends";
-  EXPECT_TRUE(QTest::qWaitFor([&] { return window.form().files().readCount() == 2; }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return window.form().FileChoice.readCount() == 2; }));
   Window::settle();
   EXPECT_LT(meter.longest(), kAnswersWithin) << "Refresh: " << ms(meter.longest()) << " ms";
 

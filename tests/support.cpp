@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace test {
 
 DialogWatcher::DialogWatcher(std::function<void()> whileOpen, QString answer)
@@ -49,12 +51,13 @@ QProgressDialog* progressWindow() {
   return nullptr;
 }
 
-Window::Window(bool filled) : form_(std::make_unique<frmClean>()) {
+Window::Window(clean::ShellService service, bool filled)
+    : form_(std::make_unique<frmClean>(service)) {
   form_->Show();
   QWidget* window = widget();
   window->activateWindow();
   EXPECT_TRUE(QTest::qWaitForWindowActive(window));
-  if (filled) form_->files().Current();
+  if (filled) form_->FileChoice.Current();
   latest_ = this;
 }
 
@@ -96,7 +99,22 @@ void Window::press(const char* name) const {
 
 void Window::settle() {
   QCoreApplication::processEvents();
-  if (latest_ != nullptr) latest_->form_->files().Current();
+  if (latest_ != nullptr) latest_->form_->FileChoice.Current();
+}
+
+void pressClean(Window& window, const QString& removal) {
+  window.text()->clear();
+  QTest::keyClicks(window.text(), removal);
+  window.press("cmdClean");
+  Window::settle();
+}
+
+std::vector<std::string> bytesOf(const std::map<std::string, std::string>& contents) {
+  std::vector<std::string> bytes;
+  for (const auto& [name, content] : contents)
+    bytes.push_back(content);
+  std::sort(bytes.begin(), bytes.end());
+  return bytes;
 }
 
 }  // namespace test

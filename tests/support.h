@@ -66,7 +66,8 @@ QProgressDialog* progressWindow();
 // unless `filled` is false.
 class Window {
  public:
-  explicit Window(bool filled = true);
+  // Renames go to `service`, the shell's unless a test stands another in at its seam.
+  explicit Window(clean::ShellService service = &SHFileOperation, bool filled = true);
   ~Window();
 
   frmClean& form() { return *form_; }
@@ -85,5 +86,12 @@ class Window {
   std::unique_ptr<frmClean> form_;
   static inline Window* latest_ = nullptr;
 };
+
+// Types `removal` into the text box and presses Clean, as a user does, then lets the posted
+// re-read run.
+void pressClean(Window& window, const QString& removal);
+
+// Every file's bytes, sorted: the same before and after when nothing was lost or copied.
+std::vector<std::string> bytesOf(const std::map<std::string, std::string>& contents);
 
 }  // namespace test

@@ -238,12 +238,12 @@ TEST(Window, RefreshBringsTheListUpToDate) {
   std::filesystem::remove(folder.path() / "gone.txt");
   Window::settle();
   EXPECT_EQ(window.shown(), (QStringList{"gone.txt", "keep.txt"})) << "a snapshot until re-read";
-  EXPECT_EQ(window.form().files().List(1), "keep.txt");
+  EXPECT_EQ(window.form().FileChoice.List(1), "keep.txt");
   QTest::mouseClick(window.button("cmdRefresh"), Qt::LeftButton);
   Window::settle();
   EXPECT_EQ(window.shown(), (QStringList{"added.txt", "kept.txt"}));
-  EXPECT_EQ(window.form().files().ListCount(), 2u);
-  EXPECT_EQ(window.form().files().List(2), "") << "past the end reads as an empty name";
+  EXPECT_EQ(window.form().FileChoice.ListCount(), 2u);
+  EXPECT_EQ(window.form().FileChoice.List(2), "") << "past the end reads as an empty name";
 }
 
 TEST(Window, CloseAndTheCloseBoxEndTheEventLoop) {

@@ -1,5 +1,7 @@
 #include "ui/frm_clean.h"
 
+#include <iterator>
+
 #include "clean/clean_pass.h"
 #include "clean/shell_rename.h"
 
@@ -23,15 +25,25 @@ constexpr platform::ControlLayout kControls[] = {
     {"cmdClose", ControlKind::Button, u"&Close", 480, 3240, 975, 495, {}, {}},
 };
 
-constexpr platform::FormLayout kLayout = {
+static_assert(std::size(kControls) == frmClean::cmdClose + 1 &&
+                  kControls[frmClean::lblText].name == "lblText" &&
+                  kControls[frmClean::txtRemove].name == "txtRemove" &&
+                  kControls[frmClean::FileChoiceBox].name == "FileChoice" &&
+                  kControls[frmClean::cmdRefresh].name == "cmdRefresh" &&
+                  kControls[frmClean::cmdClean].name == "cmdClean" &&
+                  kControls[frmClean::cmdClose].name == "cmdClose",
+              "frmClean::Control and the rows of kControls must name the controls in one order");
+
+}  // namespace
+
+const platform::FormLayout frmClean::kLayout = {
     "frmClean", u"Namewisp", 3735, 3855, kBlack, {u"Tahoma", 9, 400, false, false, false, 0},
     kControls,
 };
 
-}  // namespace
-
-frmClean::frmClean()
+frmClean::frmClean(clean::ShellService service)
     : form_(platform::createForm(kLayout, [this](platform::ControlId c) { onClick(c); })),
+      service_(service),
       FileChoice(*form_, FileChoiceBox, platform::workingDirectory()) {}
 
 void frmClean::Show() {

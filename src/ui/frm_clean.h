@@ -11,8 +11,9 @@
 
 class frmClean {
  public:
-  // Builds the window, hidden, over the files of the working directory.
-  frmClean();
+  // Builds the window, hidden, over the files of the working directory. Its renames go to
+  // `service`: the shell's, or one standing in for the shell at its seam.
+  explicit frmClean(clean::ShellService service = &SHFileOperation);
 
   void Show();
 
@@ -22,7 +23,8 @@ class frmClean {
   void cmdClean_Click();
   void cmdClose_Click();
 
-  // The controls, in tab order: indexes into the layout table.
+  // The controls, in tab order: indexes into the layout table, whose rows follow this order
+  // (frm_clean.cpp checks it as it compiles).
   enum Control : platform::ControlId {
     lblText,
     txtRemove,
@@ -31,17 +33,17 @@ class frmClean {
     cmdClean,
     cmdClose
   };
-
-  // For tests and benchmarks: the platform's form, and the file list with its read count.
-  platform::Form& form() { return *form_; }
-  FileList& files() { return FileChoice; }
-  // For tests: the shell service that renames, one that takes its time, say.
-  void setShellService(clean::ShellService service) { service_ = service; }
+  // The window as data: its controls, positions, colours and font.
+  static const platform::FormLayout kLayout;
 
  private:
   void onClick(platform::ControlId control);
 
-  std::unique_ptr<platform::Form> form_;
+  std::unique_ptr<platform::Form> form_;  // made first: the list below shows its files in it
+  const clean::ShellService service_;
+
+ public:
+  // The file list box: one of the window's controls, which are the form's own public members,
+  // as on the form it was designed on.
   FileList FileChoice;
-  clean::ShellService service_ = &SHFileOperation;
 };

@@ -40,14 +40,6 @@ std::vector<std::wstring> listed() {
   return names;
 }
 
-void pressClean(Window& window, const std::wstring& removal) {
-  SetFocus(window.control(frmClean::txtRemove));
-  type(removal);
-  ASSERT_EQ(window.text(), removal);
-  click(window.control(frmClean::cmdClean));
-  Window::settle();
-}
-
 HWND ownedBy(HWND owner) {
   struct Search {
     HWND owner, found = nullptr;

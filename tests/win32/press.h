@@ -35,10 +35,6 @@ std::map<std::wstring, std::string> expectedAfter(const std::vector<std::wstring
 // The working directory's files in the order the list shows them.
 std::vector<std::wstring> listed();
 
-// Types the removal text and presses Clean with the mouse; returns once the press has ended
-// and the posted re-read has run.
-void pressClean(Window& window, const std::wstring& removal);
-
 // The visible window that `owner` owns, as a progress window would be; null for none.
 HWND ownedBy(HWND owner);
 std::vector<HWND> children(HWND window);

@@ -104,8 +104,7 @@ TEST(Stall, TheWindowAnswersThroughABlockedRenameAndCancelAndCloseWorkAtOnce) {
   TempFolder folder;
   const std::vector<std::wstring> names = makeFiles(folder, 20);
   DialogWatcher dialogs;
-  Window window;
-  window.form().setShellService(&stallingShell);
+  Window window(&stallingShell);
   watch = Watch{window.hwnd()};
   Stall::calls = 0;
   Stall::stallAfter = 5;

@@ -30,6 +30,30 @@ std::wstring className(HWND window) {
   return std::wstring(name, static_cast<std::size_t>(GetClassNameW(window, name, 256)));
 }
 
+HWND formWindow() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM result) {
+        if (className(window) != L"frmClean") return TRUE;
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+std::vector<std::wstring> itemsOf(HWND list) {
+  std::vector<std::wstring> names;
+  const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring name(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
+    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name.data()));
+    names.push_back(name);
+  }
+  return names;
+}
+
 // ---- Dialogs ---------------------------------------------------------------------------------
 
 DialogWatcher::DialogWatcher() : thread_([this] { watch(); }) {}
@@ -97,11 +121,12 @@ void DialogWatcher::watch() {
 
 // ---- The window ------------------------------------------------------------------------------
 
-Window::Window(bool filled) : form_(std::make_unique<frmClean>()) {
+Window::Window(clean::ShellService service, bool filled)
+    : form_(std::make_unique<frmClean>(service)) {
   form_->Show();
   settle();
   EXPECT_EQ(GetForegroundWindow(), hwnd()) << "the window must be in front to take input";
-  if (filled) form_->files().Current();
+  if (filled) form_->FileChoice.Current();
   latest_ = this;
 }
 
@@ -112,16 +137,7 @@ Window::~Window() {
 }
 
 HWND Window::hwnd() const {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      thread_,
-      [](HWND window, LPARAM result) {
-        if (className(window) != L"frmClean") return TRUE;
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
+  return formWindow();
 }
 
 HWND Window::control(frmClean::Control control) const {
@@ -133,15 +149,7 @@ std::wstring Window::text() const {
 }
 
 std::vector<std::wstring> Window::shown() const {
-  const HWND list = control(frmClean::FileChoiceBox);
-  std::vector<std::wstring> names;
-  const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring name(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
-    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(name.data()));
-    names.push_back(name);
-  }
-  return names;
+  return itemsOf(control(frmClean::FileChoiceBox));
 }
 
 void Window::settle() {
@@ -154,7 +162,7 @@ void Window::settle() {
     }
     platform::win32::dispatch(message);
   }
-  if (latest_ != nullptr) latest_->form_->files().Current();
+  if (latest_ != nullptr) latest_->form_->FileChoice.Current();
 }
 
 // ---- Input -----------------------------------------------------------------------------------
@@ -212,6 +220,14 @@ void click(HWND window) {
   RECT client;
   GetClientRect(window, &client);
   click(window, POINT{client.right / 2, client.bottom / 2});
+}
+
+void pressClean(Window& window, const std::wstring& removal) {
+  SetFocus(window.control(frmClean::txtRemove));
+  type(removal);
+  ASSERT_EQ(window.text(), removal);
+  click(window.control(frmClean::cmdClean));
+  Window::settle();
 }
 
 }  // namespace test

@@ -57,7 +57,8 @@ class DialogWatcher {
 // unless `filled` is false.
 class Window {
  public:
-  explicit Window(bool filled = true);
+  // Renames go to `service`, the shell's unless a test stands another in at its seam.
+  explicit Window(clean::ShellService service = &SHFileOperation, bool filled = true);
   ~Window();
 
   frmClean& form() { return *form_; }
@@ -74,7 +75,6 @@ class Window {
 
  private:
   std::unique_ptr<frmClean> form_;
-  DWORD thread_ = GetCurrentThreadId();  // the window's, for a look from another
   static inline Window* latest_ = nullptr;
 };
 
@@ -84,7 +84,15 @@ void press(WORD key, WORD modifier = 0);
 void click(HWND window, POINT at);  // `at` in the window's client coordinates
 void click(HWND window);            // at its centre
 
+// Types the removal text and presses Clean with the mouse; returns once the press has ended
+// and the posted re-read has run.
+void pressClean(Window& window, const std::wstring& removal);
+
 std::wstring windowText(HWND window);
 std::wstring className(HWND window);
+// The program's window (class frmClean) made on this thread, or null.
+HWND formWindow();
+// The entries a list box shows, in order.
+std::vector<std::wstring> itemsOf(HWND list);
 
 }  // namespace test

@@ -104,9 +104,8 @@ TEST(Task, ALongPressShowsProgressWithoutNamesAndKeepsAnswering) {
   TempFolder folder;
   const std::vector<std::wstring> names = makeFiles(folder, kFiles);
   DialogWatcher watcher;
-  Window window;
-  window.form().setShellService(&slowShell);
-  const std::size_t reads = window.form().files().readCount();
+  Window window(&slowShell);
+  const std::size_t reads = window.form().FileChoice.readCount();
   seen = Seen{};
   seen.form = window.hwnd();
   seen.total = kFiles;
@@ -134,7 +133,7 @@ TEST(Task, ALongPressShowsProgressWithoutNamesAndKeepsAnswering) {
   EXPECT_EQ(window.text(), L"_old");
   EXPECT_EQ(seen.inputLeft, 0u) << "the input sent was dropped during the press, not after";
   EXPECT_TRUE(watcher.dialogs().empty());
-  EXPECT_EQ(window.form().files().readCount(), reads + 1) << "posted re-reads wait for the end";
+  EXPECT_EQ(window.form().FileChoice.readCount(), reads + 1) << "posted re-reads wait for the end";
   EXPECT_TRUE(seen.postedRan);
   EXPECT_EQ(seen.postedRanAfter, static_cast<std::size_t>(kFiles));
 
@@ -203,8 +202,7 @@ TEST(Task, CancelStopsThePressBeforeItsNextRename) {
     TempFolder folder;
     const std::vector<std::wstring> names = makeFiles(folder, kFiles);
     DialogWatcher watcher;
-    Window window;
-    window.form().setShellService(&slowShell);
+    Window window(&slowShell);
     Slow::calls = 0;
     cancelBy = &way;
     cancelFor = window.hwnd();
@@ -236,8 +234,7 @@ TEST(Task, AShortPressShowsNoProgressAtAll) {
   TempFolder folder;
   const std::vector<std::wstring> names = makeFiles(folder, 3);
   DialogWatcher watcher;
-  Window window;
-  window.form().setShellService(&slowShell);
+  Window window(&slowShell);
   Slow::calls = 0;
   Slow::delay = 2;
   {
@@ -276,8 +273,7 @@ TEST(Task, ACancelInTheShellsOwnDialogStopsThePress) {
     TempFolder folder;
     const std::vector<std::wstring> names = makeFiles(folder, 4);
     DialogWatcher watcher;
-    Window window;
-    window.form().setShellService(&cancellingShell);
+    Window window(&cancellingShell);
     Slow::calls = 0;
     shellCancel = &c;
     pressClean(window, L"_old");

@@ -1,19 +1,59 @@
 #include "ui/platform/posix/posix_files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <mutex>
 
 namespace platform::posix {
 
+namespace {
+
+std::mutex heldLock;
+std::shared_ptr<const WorkingFolder> held;
+
+std::mutex listedLock;  // the list is read on one thread, the service may ask on another
+std::shared_ptr<const NameList> listedNames;
+
+}  // namespace
+
+std::string holdWorkingFolder() {
+  std::string path = currentDirectory();
+  const int fd = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  struct stat folder;
+  if (path.empty() || fd < 0 || fstat(fd, &folder) != 0) {
+    if (fd >= 0) close(fd);
+    return path;
+  }
+  auto made = std::make_shared<const WorkingFolder>(path, fd, folder.st_dev, folder.st_ino);
+  const std::lock_guard lock(heldLock);
+  held = std::move(made);
+  return path;
+}
+
+WorkingFolder::~WorkingFolder() {
+  close(fd);
+}
+
+std::shared_ptr<const WorkingFolder> heldWorkingFolder(std::string_view path) {
+  const std::lock_guard lock(heldLock);
+  return held != nullptr && held->path == path ? held : nullptr;
+}
+
 NameList readFileNames(const std::string& folder) {
   NameList names;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return names;
-  const int fd = dirfd(dir);
+  const std::shared_ptr<const WorkingFolder> working = heldWorkingFolder(folder);
+  const int fd = working != nullptr ? openat(working->fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                    : open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
+  if (dir == nullptr) {
+    if (fd >= 0) close(fd);
+    return names;
+  }
   while (const dirent* entry = readdir(dir)) {
     if (entry->d_name[0] == '.') continue;
     bool isFile = entry->d_type == DT_REG;
@@ -35,6 +75,16 @@ std::string currentDirectory() {
   }
   path.resize(path.find('\0'));
   return path;
+}
+
+void rememberListed(std::shared_ptr<const NameList> names) {
+  const std::lock_guard lock(listedLock);
+  listedNames = std::move(names);
+}
+
+std::shared_ptr<const NameList> listed() {
+  const std::lock_guard lock(listedLock);
+  return listedNames;
 }
 
 }  // namespace platform::posix

@@ -8,16 +8,25 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "ui/platform/platform.h"
+#include "ui/platform/posix/folder_facts.h"
 #include "ui/platform/posix/posix_files.h"
 #include "ui/platform/posix/refusal.h"
+#include "ui/platform/posix/refusal_reasons.h"
+#include "ui/platform/posix/rename_ways.h"
+#include "ui/platform/posix/windows_names.h"
 #include "ui/platform/shell.h"
 
 namespace {
+
+using platform::Text;
+using platform::posix::FolderFacts;
 
 // The one path in a path list; null when the list does not hold exactly one non-empty path.
 const char* onlyPath(const char* list) {
@@ -59,45 +68,20 @@ struct Place {
   int dir = AT_FDCWD;
   const char* to = nullptr;
   std::string_view folder;  // absolute
-  platform::posix::RenameWay* way = nullptr;
+  bool working = false;     // the held working folder, whose names the window lists
+  FolderFacts* facts = nullptr;
+  std::shared_ptr<const platform::posix::WorkingFolder> held;  // keeps `dir` open
 };
 
-// The working directory held open, for the request a press makes of every file: a bare source
-// and a destination in the working directory. Through it such a rename costs no getcwd, no
-// allocation and no walk along the path. The program never changes its working directory; were
-// it changed, a bare source would be taken from the folder the destination names, so a rename
-// still never moves a file.
-struct HeldFolder {
-  std::string path;  // as the destinations spell it
-  int fd = -1;
-  platform::posix::RenameWay* way = nullptr;
-};
-
-const HeldFolder* heldFolderFor(std::string_view destinationFolder) {
-  static HeldFolder held;
-  if (held.fd >= 0 && held.path == destinationFolder) return &held;
-  if (destinationFolder.empty() || destinationFolder.front() != '/') return nullptr;
-  std::string cwd = platform::posix::currentDirectory();
-  const std::string path(destinationFolder);
-  if (cwd.empty() || (cwd != path && !sameEntry(AT_FDCWD, ".", path.c_str(), true))) {
-    return nullptr;
-  }
-  const int fd = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  if (held.fd >= 0) close(held.fd);
-  held = {path, fd, &platform::posix::wayFor(cwd)};
-  return &held;
-}
-
-platform::Text text(std::string_view name) {
+Text text(std::string_view name) {
   return platform::toText(name);
 }
 
 // Reports the refusal and returns `code`, or kShellCancelled when the user cancels. Refusals of
 // one `kind` can be skipped all at once; `why` is worked out only for a dialog that shows.
 int refuse(int code, std::string_view from, std::string_view to, std::u16string_view kind,
-           const std::function<platform::Text()>& why) {
-  const auto answer = platform::posix::reportRefusal(platform::Text(kind), [&] {
+           const std::function<Text()>& why) {
+  const auto answer = platform::posix::reportRefusal(Text(kind), [&] {
     return u"Could not rename \u201C" + text(lastPart(from)) + u"\u201D to \u201C" +
            text(lastPart(to)) + u"\u201D: " + why() + u".";
   });
@@ -105,35 +89,14 @@ int refuse(int code, std::string_view from, std::string_view to, std::u16string_
 }
 
 int refuse(int code, std::string_view from, std::string_view to, std::u16string_view why) {
-  return refuse(code, from, to, why, [why] { return platform::Text(why); });
-}
-
-platform::Text reasonFor(int error) {
-  switch (error) {
-    case EACCES:
-    case EPERM:
-      return u"you do not have permission to change this folder";
-    case EROFS:
-      return u"the folder is on a read-only file system";
-    case ENAMETOOLONG:
-      return u"the new name is too long";
-    case ENOSPC:
-    case EDQUOT:
-      return u"the disk is full";
-    case EBUSY:
-      return u"the file is in use";
-    case EIO:
-      return u"the disk reported an error";
-    default:
-      return text(std::strerror(error));
-  }
+  return refuse(code, from, to, why, [why] { return Text(why); });
 }
 
 // Why `newName` is taken. On a file system that ignores letter case the file that has it may
 // show another spelling, which the user should see.
-platform::Text whyTaken(std::string_view folder, std::string_view newName) {
-  const platform::Text wanted = platform::toLower(text(newName));
-  for (const std::string_view name : platform::posix::readFileNames(std::string(folder))) {
+Text whyTaken(const Place& place, std::string_view newName) {
+  const Text wanted = platform::toLower(text(newName));
+  for (const std::string_view name : platform::posix::readFileNames(std::string(place.folder))) {
     if (name != newName && platform::toLower(text(name)) == wanted) {
       return u"\u201C" + text(name) +
              u"\u201D is already there, and this disk does not tell names apart by letter case";
@@ -142,53 +105,156 @@ platform::Text whyTaken(std::string_view folder, std::string_view newName) {
   return u"a file with that name is already there";
 }
 
+// Every name of the folder, lowered: those the window lists, for the working folder.
+std::unordered_map<Text, std::string> loweredNames(const Place& place) {
+  std::unordered_map<Text, std::string> lowered;
+  const std::shared_ptr<const platform::NameList> listed =
+      place.working ? platform::posix::listed() : nullptr;
+  const platform::NameList names =
+      listed ? platform::NameList() : platform::posix::readFileNames(std::string(place.folder));
+  for (const std::string_view name : listed ? *listed : names) {
+    lowered.try_emplace(platform::toLower(text(name)), name);
+  }
+  return lowered;
+}
+
+// A reservation an interrupted press left, under another spelling, is the rename's to finish.
+bool isLeftReservation(const Place& place, const std::string& name) {
+  const std::string at = place.dir == AT_FDCWD ? std::string(place.folder) + '/' + name : name;
+  return platform::posix::isLeftReservation(place.dir, at.c_str());
+}
+
+// Refuses, before any rename, a new name that would hide the file, or that Windows could not
+// keep on a disk it also reads; returns -1 for a name that may be tried.
+int refuseUnfit(const Place& place, std::string_view from, std::string_view to) {
+  const std::string_view newName = lastPart(to);
+  if (newName.front() == '.') {
+    return refuse(kShellBadName, from, to, u"a name that starts with a dot would hide the file");
+  }
+  FolderFacts& facts = *place.facts;
+  if (!*facts.windowsDisk) return -1;
+  switch (platform::posix::windowsVerdict(newName)) {
+    case platform::posix::WindowsName::EndsInDotOrSpace:
+      return refuse(kShellBadName, from, to,
+                    u"this disk, which Windows also reads, does not allow a name that ends in a "
+                    u"dot or a space");
+    case platform::posix::WindowsName::DeviceName:
+      return refuse(kShellBadName, from, to,
+                    u"this disk, which Windows also reads, does not allow a name that Windows "
+                    u"keeps for a device");
+    case platform::posix::WindowsName::Fine:
+      break;
+  }
+  if (!facts.lowered) facts.lowered = loweredNames(place);
+  const auto found = facts.lowered->find(platform::toLower(text(newName)));
+  if (found != facts.lowered->end() && found->second != newName &&
+      found->second != lastPart(from) && !isLeftReservation(place, std::string(newName))) {
+    return refuse(kShellDestinationExists, from, to, u"taken", [&] {
+      return u"\u201C" + text(found->second) +
+             u"\u201D is already there, and Windows, which also reads this disk, does not tell "
+             u"names apart by letter case";
+    });
+  }
+  return -1;
+}
+
+void remember(FolderFacts& facts, std::string_view from, std::string_view to) {
+  if (!facts.lowered) return;
+  const auto old = facts.lowered->find(platform::toLower(text(from)));
+  if (old != facts.lowered->end() && old->second == from) facts.lowered->erase(old);
+  facts.lowered->insert_or_assign(platform::toLower(text(to)), std::string(to));
+}
+
+// The place for a request: the held working folder for a bare source and a destination there,
+// as every request of a press is; else the folder the paths name, which must be one.
+std::optional<Place> placeOf(const char* from, const char* to, std::string& folder) {
+  const std::string_view newFolder = folderPart(to);
+  auto held =
+      std::strchr(from, '/') == nullptr ? platform::posix::heldWorkingFolder(newFolder) : nullptr;
+  if (held != nullptr) {
+    return Place{held->fd,
+                 lastPart(to).data(),
+                 held->path,
+                 true,
+                 &platform::posix::factsFor(held->device, held->inode),
+                 held};
+  }
+  folder = folderOf(from);
+  const std::string destinationFolder = folderOf(to);
+  struct stat status;
+  if ((folder != destinationFolder &&
+       !sameEntry(AT_FDCWD, folder.c_str(), destinationFolder.c_str(), true)) ||
+      stat(folder.c_str(), &status) != 0) {
+    return std::nullopt;
+  }
+  return Place{
+      AT_FDCWD, to, folder, false, &platform::posix::factsFor(status.st_dev, status.st_ino),
+      nullptr};
+}
+
 int renameFile(const char* from, const char* to) {
   const std::string_view newName = lastPart(to);
   if (newName.empty()) return refuse(kShellBadName, from, to, u"the new name would be empty");
   if (newName == "." || newName == "..") {
     return refuse(kShellBadName, from, to, u"\u201C.\u201D and \u201C..\u201D are not file names");
   }
-  Place place;
-  std::string folder;  // for a request the held folder does not serve
-  const bool bare = std::strchr(from, '/') == nullptr;
-  if (const HeldFolder* held = bare ? heldFolderFor(folderPart(to)) : nullptr) {
-    place = {held->fd, newName.data(), held->path, held->way};
-  } else {
-    folder = folderOf(from);
-    const std::string newFolder = folderOf(to);
-    if (folder != newFolder && !sameEntry(AT_FDCWD, folder.c_str(), newFolder.c_str(), true)) {
-      return refuse(kShellNotARename, from, to,
-                    u"the new name is in another folder, and a rename never moves a file");
-    }
-    place = {AT_FDCWD, to, folder, &platform::posix::wayFor(folder)};
+  std::string folder;
+  const std::optional<Place> place = placeOf(from, to, folder);
+  if (!place) {
+    return refuse(kShellNotARename, from, to,
+                  u"the new name is in another folder, and a rename never moves a file");
   }
   if (lastPart(from) == newName) {  // nothing to change, if the file is still there
-    if (isThere(place.dir, from)) return kShellOk;
+    if (isThere(place->dir, from)) return kShellOk;
     return refuse(kShellSourceMissing, from, to, u"the file is no longer there");
   }
+  FolderFacts& facts = *place->facts;
+  // The folder itself, named the way its descriptor, if any, needs.
+  const char* self = place->dir == AT_FDCWD ? folder.c_str() : ".";
+  if (!facts.windowsDisk) {
+    struct stat status;
+    facts.windowsDisk =
+        fstatat(place->dir, self, &status, 0) == 0 && platform::posix::isWindowsDisk(status.st_dev);
+  }
+  if (const int refused = refuseUnfit(*place, from, to); refused >= 0) return refused;
 
-  // A folder without a safe way is said so once, by the first refusal there.
-  if (*place.way == platform::posix::RenameWay::None) return kShellNoSafeWay;
-  const int error = platform::posix::renameNoReplace(place.dir, from, place.to, *place.way);
-  if (error == 0) return kShellOk;
+  platform::posix::RenameWay way = facts.way;
+  const int error = platform::posix::renameNoReplace(place->dir, from, place->to, way);
+  if (error == 0) {
+    facts.way = way;
+    facts.renamed = true;
+    remember(facts, lastPart(from), newName);
+    return kShellOk;
+  }
   if (error == EEXIST || error == ENOTEMPTY) {
     // Two names of one file (hard links): a rename would change nothing.
-    if (sameEntry(place.dir, from, place.to, false)) return kShellOk;
+    if (sameEntry(place->dir, from, place->to, false)) return kShellOk;
     return refuse(kShellDestinationExists, from, to, u"taken",
-                  [&] { return whyTaken(place.folder, newName); });
+                  [&] { return whyTaken(*place, newName); });
+  }
+  if (error == platform::posix::kNoSafeWay && facts.renamed) {
+    return refuse(kShellSystemError, from, to, u"the disk would not rename it");
   }
   if (error == platform::posix::kNoSafeWay) {
     return refuse(kShellNoSafeWay, from, to,
                   u"this disk offers no way to rename a file without the risk of replacing "
-                  u"another, so Namewisp renames nothing in this folder");
+                  u"another");
+  }
+  if (platform::posix::mediumGone(place->dir, error)) {
+    return refuse(kShellSystemError, from, to, u"the disk is no longer there");
   }
   if (error == ENOENT) {
-    if (!isThere(place.dir, from)) {
+    if (!isThere(place->dir, from)) {
       return refuse(kShellSourceMissing, from, to, u"the file is no longer there");
     }
-    return refuse(kShellSystemError, from, to, u"its folder is no longer there");
+    if (!isThere(place->dir, self)) {
+      return refuse(kShellSystemError, from, to, u"its folder is no longer there");
+    }
   }
-  return refuse(kShellSystemError, from, to, reasonFor(error));
+  if (error == platform::posix::kNameNotAllowed) {
+    return refuse(kShellBadName, from, to, u"this disk does not allow that name");
+  }
+  return refuse(kShellSystemError, from, to, platform::posix::reasonFor(error));
 }
 
 }  // namespace

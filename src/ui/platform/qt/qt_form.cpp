@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "ui/platform/platform.h"
+#include "ui/platform/posix/posix_files.h"
 #include "ui/platform/qt/qt_file_model.h"
 #include "ui/platform/qt/qt_task.h"
 #include "ui/platform/qt/qt_text.h"
@@ -231,6 +232,7 @@ class QtForm final : public Form {
   }
 
   void setItems(ControlId control, std::shared_ptr<const NameList> names) override {
+    posix::rememberListed(names);  // what the rename service checks new names against
     if (auto* list = dynamic_cast<FileListView*>(controls_.at(control)))
       list->setItems(std::move(names));
   }

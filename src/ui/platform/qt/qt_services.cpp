@@ -144,7 +144,7 @@ Refusal reportRefusal(const Text& kind, const std::function<Text()>& message) {
 }  // namespace posix
 
 NativeName workingDirectory() {
-  return posix::currentDirectory();
+  return posix::holdWorkingFolder();
 }
 
 Text toLower(const Text& text) {

@@ -8,6 +8,7 @@
 
 #include "app_info.h"
 #include "ui/platform/disk_thread.h"
+#include "ui/platform/posix/folder_facts.h"
 #include "ui/platform/qt/qt_text.h"
 
 namespace platform::qt {
@@ -67,6 +68,8 @@ QtTask::QtTask(QWidget& form, std::size_t total, const Text& label)
   // A second task would take over the first's input filter and then drop it with its own.
   if (current_ != nullptr) throw std::logic_error("a task is already running");
   current_ = this;
+  // What the rename service learned of a folder holds for one press; a wait is not one.
+  if (label.empty()) posix::beginPress();
   qApp->installEventFilter(this);
   // Only wakes a wait, which then shows the progress window; the turns between steps look at
   // the clock themselves.

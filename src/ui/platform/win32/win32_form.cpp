@@ -8,6 +8,7 @@
 #include "ui/platform/platform.h"
 #include "ui/platform/win32/win32_controls.h"
 #include "ui/platform/win32/win32_layout.h"
+#include "ui/platform/win32/win32_resources.h"
 #include "ui/platform/win32/win32_task.h"
 #include "ui/platform/win32/win32_window.h"
 
@@ -48,7 +49,15 @@ class Win32Form final : public Form {
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    // The program's icon at the sizes the taskbar and Alt+Tab (large) and the title bar (small)
+    // draw it; the system's own where the program carries none.
+    const auto icon = [instance](int width, int height) {
+      return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(NAMEWISP_ICON), IMAGE_ICON,
+                                           GetSystemMetrics(width), GetSystemMetrics(height),
+                                           LR_SHARED));
+    };
+    windowClass.hIcon = icon(SM_CXICON, SM_CYICON);
+    windowClass.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
     windowClass.lpszClassName = className.c_str();
     RegisterClassExW(&windowClass);  // fails harmlessly for a second form of the same class
 
