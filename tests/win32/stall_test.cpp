@@ -81,6 +81,7 @@ class Answers {
 struct Watch {
   HWND form = nullptr;
   std::vector<std::wstring> labels;  // of each progress window it cancelled
+  HWND cancelled = nullptr;          // the last, which stays until its task looks
   Clock::time_point lastCancel;
 };
 Watch watch;
@@ -90,7 +91,8 @@ Watch watch;
 void CALLBACK onTick(HWND, UINT, UINT_PTR, DWORD) {
   if (Stall::blocked == 0) return;
   const HWND progress = ownedBy(watch.form);
-  if (progress == nullptr) return;
+  if (progress == nullptr || progress == watch.cancelled) return;
+  watch.cancelled = progress;
   std::wstring label;
   for (const HWND child : children(progress)) {
     if (className(child) == L"Static" && !windowText(child).empty()) label = windowText(child);
@@ -105,7 +107,8 @@ TEST(Stall, TheWindowAnswersThroughABlockedRenameAndCancelAndCloseWorkAtOnce) {
   const std::vector<std::wstring> names = makeFiles(folder, 20);
   DialogWatcher dialogs;
   Window window(&stallingShell);
-  watch = Watch{window.hwnd()};
+  watch = Watch{};
+  watch.form = window.hwnd();
   Stall::calls = 0;
   Stall::stallAfter = 5;
   Stall::stalled = true;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ui/platform/win32/win32_task.h"
 #include "ui/platform/win32/win32_window.h"
 
 namespace test {
@@ -30,10 +31,10 @@ std::wstring className(HWND window) {
   return std::wstring(name, static_cast<std::size_t>(GetClassNameW(window, name, 256)));
 }
 
-HWND formWindow() {
+HWND formWindow(DWORD thread) {
   HWND found = nullptr;
   EnumThreadWindows(
-      GetCurrentThreadId(),
+      thread,
       [](HWND window, LPARAM result) {
         if (className(window) != L"frmClean") return TRUE;
         *reinterpret_cast<HWND*>(result) = window;
@@ -137,7 +138,7 @@ Window::~Window() {
 }
 
 HWND Window::hwnd() const {
-  return formWindow();
+  return formWindow(thread_);
 }
 
 HWND Window::control(frmClean::Control control) const {
@@ -162,7 +163,10 @@ void Window::settle() {
     }
     platform::win32::dispatch(message);
   }
-  if (latest_ != nullptr) latest_->form_->FileChoice.Current();
+  if (latest_ != nullptr && latest_->thread_ == GetCurrentThreadId() &&
+      platform::win32::Win32Task::current() == nullptr) {
+    latest_->form_->FileChoice.Current();
+  }
 }
 
 // ---- Input -----------------------------------------------------------------------------------

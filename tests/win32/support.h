@@ -70,11 +70,13 @@ class Window {
   std::vector<std::wstring> shown() const;
 
   // Runs every message waiting, as the event loop would, until none is left, and lets the
-  // latest window's read end.
+  // latest window's read end: on the window's thread, and outside a press, whose own waits
+  // handle that.
   static void settle();
 
  private:
   std::unique_ptr<frmClean> form_;
+  DWORD thread_ = GetCurrentThreadId();  // the window's
   static inline Window* latest_ = nullptr;
 };
 
@@ -90,8 +92,9 @@ void pressClean(Window& window, const std::wstring& removal);
 
 std::wstring windowText(HWND window);
 std::wstring className(HWND window);
-// The program's window (class frmClean) made on this thread, or null.
-HWND formWindow();
+// The program's window (class frmClean) made on `thread`, or null: the disk thread, in a
+// test's hook, looks for the window thread's.
+HWND formWindow(DWORD thread = GetCurrentThreadId());
 // The entries a list box shows, in order.
 std::vector<std::wstring> itemsOf(HWND list);
 

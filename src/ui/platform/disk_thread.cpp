@@ -153,6 +153,15 @@ bool busy() {
   return !t.queue.empty() || t.running.load();
 }
 
+bool idleWithin(int milliseconds) {
+  const Clock::time_point until = Clock::now() + std::chrono::milliseconds(milliseconds);
+  while (busy()) {
+    if (Clock::now() >= until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
 bool drained() {
   Thread& t = diskThread();
   const std::lock_guard lock(t.mutex);

@@ -50,8 +50,11 @@ void finished(const std::shared_ptr<Job>& job);
 
 // True on the disk thread.
 bool onDiskThread();
-// True while a job is queued or running, or a finished job's `then` has yet to run.
+// True while a job is queued or running.
 bool busy();
+// Waits up to `milliseconds` for the disk thread to have no job queued or running; false if it
+// still has one then, as when a call is blocked.
+bool idleWithin(int milliseconds);
 // True when nothing is queued, no job runs inside another (serveUntil), and every `then` ran.
 // The job that asks from inside a serveUntil does not count.
 bool drained();

@@ -31,6 +31,11 @@ struct Application::Impl {
   QApplication app;
 };
 
+namespace {
+// How long a closed program waits for a disk call under way before it ends without it.
+constexpr int kLetFinishMs = 250;
+}  // namespace
+
 Application::Application(int& argc, char** argv) : impl_(std::make_unique<Impl>(argc, argv)) {}
 
 Application::~Application() {
@@ -41,8 +46,9 @@ Application::~Application() {
 int Application::exec() {
   const int status = QApplication::exec();
   // The user closed the window while a disk call is still blocked, as on a share that went
-  // away: ending now leaves nothing for the call to find torn down, whenever it returns.
-  if (disk::busy()) {
+  // away: ending now leaves nothing for the call to find torn down, whenever it returns. A call
+  // that is merely under way, a local read say, is let finish.
+  if (!disk::idleWithin(kLetFinishMs)) {
     std::fflush(nullptr);
     std::_Exit(status);
   }

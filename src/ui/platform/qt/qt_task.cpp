@@ -93,6 +93,7 @@ QtTask::~QtTask() {
 }
 
 bool QtTask::proceed(std::size_t done) {
+  done_ = done;
   const Clock::time_point now = Clock::now();
   if (now < nextTurn_ || cancelled_) return !cancelled_;
   nextTurn_ = now + kTurn;
@@ -100,11 +101,7 @@ bool QtTask::proceed(std::size_t done) {
   if (now >= nextDraw_) {
     nextDraw_ = now + kDrawEvery;
     if (progress_ == nullptr && now - started_ >= kShowAfter) showProgress();
-    if (progress_ != nullptr) {
-      progress_->setLabelText(
-          QApplication::translate("Namewisp", "%1 of %2 files done").arg(done).arg(total_));
-      progress_->setValue(static_cast<int>(done));
-    }
+    if (progress_ != nullptr) showDone();
     // Handles events and also sends what was drawn: X11 and Wayland requests go out when the
     // loop is about to wait, which a loop that never waits does not do. That takes a round trip
     // to the display, so it is not done at every turn.
@@ -149,6 +146,7 @@ void QtTask::showProgress() {
   progress_->setMinimumDuration(0);
   if (label_.isEmpty()) {
     progress_->setRange(0, static_cast<int>(total_));
+    showDone();  // shown in a wait, too, as a rename stalls
   } else {
     progress_->setLabelText(label_);
     progress_->setRange(0, 0);  // a busy bar: a read cannot tell how far it is
@@ -157,6 +155,12 @@ void QtTask::showProgress() {
   connect(progress_, &QProgressDialog::canceled, this, [this] { cancelled_ = true; });
   connect(progress_, &QDialog::rejected, this, [this] { cancelled_ = true; });
   progress_->show();
+}
+
+void QtTask::showDone() {
+  progress_->setLabelText(
+      QApplication::translate("Namewisp", "%1 of %2 files done").arg(done_).arg(total_));
+  progress_->setValue(static_cast<int>(done_));
 }
 
 bool QtTask::eventFilter(QObject* watched, QEvent* event) {

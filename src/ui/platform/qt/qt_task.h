@@ -46,10 +46,12 @@ class QtTask final : public QObject, public Task {
   using Clock = std::chrono::steady_clock;
 
   void showProgress();
+  void showDone();
 
   QWidget& form_;
   std::size_t total_;
-  QString label_;  // a wait's; empty for steps
+  std::size_t done_ = 0;  // steps done, as the last proceed() said
+  QString label_;         // a wait's; empty for steps
   Clock::time_point started_ = Clock::now();
   Clock::time_point nextTurn_ = started_;
   Clock::time_point nextDraw_ = started_;

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <cstdio>
 #include <deque>
 #include <memory>
 #include <string>
@@ -113,6 +114,11 @@ Application::~Application() {
   disk::stop();
 }
 
+namespace {
+// How long a closed program waits for a disk call under way before it ends without it.
+constexpr int kLetFinishMs = 250;
+}  // namespace
+
 int Application::exec() {
   MSG message;
   BOOL got;
@@ -120,8 +126,12 @@ int Application::exec() {
     win32::dispatch(message);
   const int status = got == 0 ? static_cast<int>(message.wParam) : 1;
   // The user closed the window while a disk call is still blocked, as on a share that went
-  // away: ending now leaves nothing for the call to find torn down, whenever it returns.
-  if (disk::busy()) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+  // away: ending now leaves nothing for the call to find torn down, whenever it returns. A call
+  // that is merely under way, a local read say, is let finish.
+  if (!disk::idleWithin(kLetFinishMs)) {
+    std::fflush(nullptr);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+  }
   return status;
 }
 

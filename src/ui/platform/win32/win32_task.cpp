@@ -86,6 +86,7 @@ Win32Task::~Win32Task() {
 }
 
 bool Win32Task::proceed(std::size_t done) {
+  done_ = done;
   if (cancelled_) return false;
   const LONGLONG now = ticks();
   if (now < nextTurn_) return true;
@@ -124,6 +125,7 @@ bool Win32Task::wait(const DiskWork& work) {
 void Win32Task::showProgress() {
   progress_ = label_.empty() ? std::make_unique<ProgressWindow>(form_, total_, cancelled_)
                              : std::make_unique<ProgressWindow>(form_, label_, cancelled_);
+  progress_->show(done_);  // shown in a wait, too, as a rename stalls
 }
 
 void Win32Task::pump(LONGLONG until) {

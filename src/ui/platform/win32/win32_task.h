@@ -44,7 +44,8 @@ class Win32Task final : public Task {
 
   HWND form_;
   std::size_t total_;
-  std::wstring label_;  // a wait's; empty for steps
+  std::size_t done_ = 0;  // steps done, as the last proceed() said
+  std::wstring label_;    // a wait's; empty for steps
   // Performance counter ticks: one read and one compare decide whether a step is a turn.
   LONGLONG started_ = 0;
   LONGLONG nextTurn_ = 0;
