@@ -60,16 +60,25 @@ bool isWorkingFolder(DIR* dir) {
          folder.st_dev == working.st_dev && folder.st_ino == working.st_ino;
 }
 
-}  // namespace
-
-extern "C" DIR* opendir(const char* name) {
-  static const auto next = real<DIR* (*)(const char*)>("opendir");
-  DIR* dir = next(name);
+DIR* watched(DIR* dir) {
   if (dir != nullptr && isWorkingFolder(dir)) {
     slowFolder = dir;
     note("read-begin");
   }
   return dir;
+}
+
+}  // namespace
+
+extern "C" DIR* opendir(const char* name) {
+  static const auto next = real<DIR* (*)(const char*)>("opendir");
+  return watched(next(name));
+}
+
+// The program reads its folder through the descriptor it holds open.
+extern "C" DIR* fdopendir(int fd) {
+  static const auto next = real<DIR* (*)(int)>("fdopendir");
+  return watched(next(fd));
 }
 
 extern "C" dirent* readdir(DIR* dir) {

@@ -36,17 +36,20 @@ TEST(Window, TextBoxHoldsSixtyCharactersTypedAndNeverHalfACharacter) {
   }
 }
 
-TEST(Window, APasteCutAtSixtyNeverLeavesHalfACharacter) {
-  TempFolder folder;
-  Window window;
-  const std::wstring pasted = L"😀😀";
-  ASSERT_TRUE(OpenClipboard(window.hwnd()));
+void putOnClipboard(HWND owner, const std::wstring& pasted) {
+  ASSERT_TRUE(OpenClipboard(owner));
   EmptyClipboard();
   const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
   std::copy_n(pasted.c_str(), pasted.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
   GlobalUnlock(memory);
   SetClipboardData(CF_UNICODETEXT, memory);
   CloseClipboard();
+}
+
+TEST(Window, APasteCutAtSixtyNeverLeavesHalfACharacter) {
+  TempFolder folder;
+  Window window;
+  putOnClipboard(window.hwnd(), L"😀😀");
 
   struct Case {
     int typed;  // characters in the box before the paste
@@ -64,6 +67,15 @@ TEST(Window, APasteCutAtSixtyNeverLeavesHalfACharacter) {
     test::press('V', VK_CONTROL);
     EXPECT_EQ(window.text(), c.held);
   }
+}
+
+// A line copied from a terminal keeps its line break; the box keeps what comes before it.
+TEST(Window, APasteKeepsItsFirstLine) {
+  TempFolder folder;
+  Window window;
+  putOnClipboard(window.hwnd(), L"_old\r\nnext line\r\n");
+  test::press('V', VK_CONTROL);
+  EXPECT_EQ(window.text(), L"_old");
 }
 
 TEST(Window, SelectingAnEntryCopiesItsBareNameCutToSixty) {
