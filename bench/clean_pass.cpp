@@ -81,6 +81,7 @@ double longestGap = 0;
 // what timing a call costs by itself: two clock reads, more than most of the calls take, which
 // read the clock once and return.
 double inMachinery = 0;
+double inHandoff = 0;  // of that, each rename's trip to the disk thread and back
 double timingCost = 0;
 
 template <typename Call>
@@ -143,6 +144,7 @@ double cleanPress(int files, Press how) {
     Clock::time_point last = start;
     longestGap = 0;
     inMachinery = 0;
+    inHandoff = 0;
     QTimer watch;
     watch.setInterval(5);
     QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -180,7 +182,9 @@ double cleanPress(int files, Press how) {
               outcome->took = seconds(Clock::now() - begun);
             });
         task->wait(*request);
-        inMachinery += seconds(Clock::now() - sent) - outcome->took - timingCost;
+        const double handoff = seconds(Clock::now() - sent) - outcome->took - timingCost;
+        inMachinery += handoff;
+        inHandoff += handoff;
         shown.Refresh();
       }
       if (task) timed([&] { task.reset(); });
@@ -239,7 +243,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   for (const int files : sizes) {
-    std::vector<double> bare, util, press, untasked, gaps, share;
+    std::vector<double> bare, util, press, untasked, gaps, share, handoffShare;
     for (int round = 0; round < rounds; ++round) {
       bare.push_back(bareLoop(files));
       util.push_back(utilLinux(files));
@@ -251,6 +255,7 @@ int main(int argc, char** argv) {
       if (round % 2 == 0) untasked.push_back(cleanPress(files, Press::Bare));
       const double timedPress = cleanPress(files, Press::TimedTask);
       share.push_back(inMachinery / timedPress * 100);
+      handoffShare.push_back(inHandoff / timedPress * 100);
     }
     std::printf("%d files, platform %s, accessibility %s\n", files,
                 qPrintable(QGuiApplication::platformName()), accessibilityOn ? "on" : "off");
@@ -263,6 +268,7 @@ int main(int argc, char** argv) {
     printSpread("rename.ul / bare", ratios(util, bare), "x");
     printSpread("Clean / press without machinery", ratios(press, untasked), "x");
     printSpread("time in the machinery's calls", share, "% of a press");
+    printSpread("  of it, handing renames over", handoffShare, "% of a press");
     std::fflush(stdout);
   }
   return 0;
