@@ -6,7 +6,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
-#include <QValidator>
 #include <QWidget>
 
 #include <cmath>
@@ -16,6 +15,7 @@
 #include "ui/platform/qt/qt_file_model.h"
 #include "ui/platform/qt/qt_task.h"
 #include "ui/platform/qt/qt_text.h"
+#include "ui/platform/qt/qt_text_box.h"
 
 namespace platform {
 namespace {
@@ -26,55 +26,6 @@ using qt::toQString;
 QColor toQColor(Colour bgr) {
   return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
-
-// What a text box takes: one line, as a single-line box on Windows takes it, so a line copied
-// from a terminal with its line break still reads as typed; and whole characters, since Qt's
-// length limit counts code units and may cut between the halves of a surrogate pair.
-class TextBoxRules final : public QValidator {
- public:
-  explicit TextBoxRules(QLineEdit* edit) : QValidator(edit) {
-    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { held_ = text; });
-  }
-
-  // For text set by the program, which keeps it whole.
-  void setExact(bool exact) { exact_ = exact; }
-
-  State validate(QString& input, int& pos) const override {
-    if (!exact_) keepFirstLine(input, pos);
-    for (qsizetype i = 0; i < input.size(); ++i) {
-      if (input[i].isHighSurrogate() && (i + 1 == input.size() || !input[i + 1].isLowSurrogate())) {
-        input.remove(i, 1);
-        if (pos > i) --pos;
-        --i;
-      }
-    }
-    return Acceptable;
-  }
-
- private:
-  // Text put in with a line break (pasted, dropped) keeps what precedes its first break; the
-  // text around it stays.
-  void keepFirstLine(QString& input, int& pos) const {
-    qsizetype start = 0;  // the part the box held that is still in front
-    while (start < held_.size() && start < input.size() && held_[start] == input[start])
-      ++start;
-    qsizetype kept = 0;  // and behind
-    while (kept < held_.size() - start && kept < input.size() - start &&
-           held_[held_.size() - 1 - kept] == input[input.size() - 1 - kept])
-      ++kept;
-    const qsizetype end = input.size() - kept;
-    for (qsizetype i = start; i < end; ++i) {
-      if (input[i] == u'\n' || input[i] == u'\r') {
-        input.remove(i, end - i);
-        pos = static_cast<int>(i);
-        return;
-      }
-    }
-  }
-
-  QString held_;
-  bool exact_ = false;
-};
 
 // Raises the selection event for the user's selections only, including a click on the entry
 // that is already selected, which changes no selection but is still the user picking it.
@@ -224,7 +175,7 @@ class QtForm final : public Form {
   void setText(ControlId control, const Text& text) override {
     if (auto* edit = qobject_cast<QLineEdit*>(controls_.at(control))) {
       const auto limit = static_cast<std::size_t>(edit->maxLength());
-      auto* rules = edit->findChild<TextBoxRules*>();
+      auto* rules = edit->findChild<qt::TextBoxRules*>();
       rules->setExact(true);
       edit->setText(toQString(cutToLength(text, limit)));
       rules->setExact(false);
@@ -266,7 +217,7 @@ class QtForm final : public Form {
       case ControlKind::TextBox: {
         auto* edit = new QLineEdit(toQString(c.caption), &window_);
         if (c.maxLength > 0) edit->setMaxLength(c.maxLength);
-        edit->setValidator(new TextBoxRules(edit));
+        edit->setValidator(new qt::TextBoxRules(edit));
         widget = edit;
         break;
       }
