@@ -21,18 +21,16 @@ std::shared_ptr<const NameList> listedNames;
 
 }  // namespace
 
-std::string holdWorkingFolder() {
-  std::string path = currentDirectory();
-  const int fd = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+void holdWorkingFolder(const std::string& path) {
+  const int fd = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   struct stat folder;
-  if (path.empty() || fd < 0 || fstat(fd, &folder) != 0) {
+  if (fd < 0 || fstat(fd, &folder) != 0) {
     if (fd >= 0) close(fd);
-    return path;
+    return;
   }
   auto made = std::make_shared<const WorkingFolder>(path, fd, folder.st_dev, folder.st_ino);
   const std::lock_guard lock(heldLock);
   held = std::move(made);
-  return path;
 }
 
 WorkingFolder::~WorkingFolder() {

@@ -28,10 +28,10 @@ struct WorkingFolder {
   const ino_t inode;
 };
 
-// Holds the current directory in place of the one held before; returns its path, or empty when
-// it cannot be read (for example once it was deleted). Called on the window's thread, while the
-// disk thread may still use the folder held before: that one stays open until it is let go.
-std::string holdWorkingFolder();
+// Holds the folder at `path`, the working directory, in place of the one held before, which
+// stays open until its last user lets go. On the disk thread: opening a folder on a share that
+// stopped answering may block.
+void holdWorkingFolder(const std::string& path);
 // The held folder, when `path` is the path it was held under; else null.
 std::shared_ptr<const WorkingFolder> heldWorkingFolder(std::string_view path);
 

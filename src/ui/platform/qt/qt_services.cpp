@@ -150,7 +150,11 @@ Refusal reportRefusal(const Text& kind, const std::function<Text()>& message) {
 }  // namespace posix
 
 NativeName workingDirectory() {
-  return posix::holdWorkingFolder();
+  // The path comes from the kernel's own record; holding the folder open asks its disk, so that
+  // is the disk thread's first job, before the read that uses it.
+  std::string path = posix::currentDirectory();
+  if (!path.empty()) runOnDiskThread([path] { posix::holdWorkingFolder(path); });
+  return path;
 }
 
 Text toLower(const Text& text) {
