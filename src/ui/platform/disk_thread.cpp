@@ -15,6 +15,9 @@ using Clock = std::chrono::steady_clock;
 // After a job, the disk thread looks for the next this long before it sleeps: a press hands it
 // the next rename within a few microseconds, a turn of the window's events within milliseconds.
 constexpr int kSpinForNextMicroseconds = 200;
+// The window's thread spins this long for a job's end before it sleeps (Job::endedOrWatched):
+// waking a sleeping thread costs tens of microseconds, more than a rename on a local disk.
+constexpr int kSpinForEndMicroseconds = 200;
 
 // Calls `done()` until it holds or `microseconds` have passed; the clock is read every few
 // dozen calls only. No pause instruction between calls: a virtual machine may trap it, which
@@ -126,7 +129,9 @@ void Thread::run(const std::shared_ptr<Job>& job) {
   if (job->hasThen_ || job->watched_.load()) finished(job);
 }
 
-bool Job::watch() const {
+bool Job::endedOrWatched() const {
+  if (spin([this] { return done_.load(std::memory_order_acquire); }, kSpinForEndMicroseconds))
+    return true;
   watched_.store(true);
   return done_.load();
 }
@@ -137,10 +142,6 @@ void Job::runThen() {
   then_ = nullptr;
   --diskThread().undelivered;
   then();
-}
-
-bool Job::spinUntilDone(int microseconds) const {
-  return spin([this] { return done_.load(std::memory_order_acquire); }, microseconds);
 }
 
 bool onDiskThread() {

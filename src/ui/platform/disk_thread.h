@@ -20,16 +20,13 @@ class Job final : public DiskWork {
 
   bool done() const override { return done_.load(); }
 
-  // The window's thread is about to sleep until the job ends: the disk thread will then have
-  // finished() wake it. True if the job ended meanwhile, and no wake will come for the sleep.
-  bool watch() const;
+  // For the window's thread, about to wait for the job: spins briefly for its end, since most
+  // renames on a local disk end sooner than a sleeping thread wakes; if it has not ended, has the
+  // disk thread wake this thread by finished() when it does. True if it ended, and no wake will
+  // come.
+  bool endedOrWatched() const;
   // Runs `then` on the window's thread; does nothing the second time.
   void runThen();
-
-  // Spins for up to `microseconds` until the job ends. Waking a sleeping thread costs tens of
-  // microseconds, more than a rename on a local disk: a short spin on each side keeps a press
-  // of many quick renames as fast as on one thread.
-  bool spinUntilDone(int microseconds) const;
 
  private:
   friend struct Thread;

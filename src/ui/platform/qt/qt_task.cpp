@@ -25,9 +25,6 @@ constexpr auto kShowAfter = 500ms;
 // What was drawn is sent to the display this often, the progress window redrawn first: ten
 // times a second reads as smooth, and doing both at every turn would cost the work 1% or more.
 constexpr auto kDrawEvery = 100ms;
-// A wait spins this long before it sleeps: most renames on a local disk end sooner, and waking
-// from a sleep would cost them more than the rename.
-constexpr int kSpinMicroseconds = 200;
 
 bool isUserInput(QEvent::Type type) {
   switch (type) {
@@ -115,7 +112,7 @@ bool QtTask::proceed(std::size_t done) {
 
 bool QtTask::wait(const DiskWork& work) {
   const auto& job = static_cast<const disk::Job&>(work);
-  if (job.spinUntilDone(kSpinMicroseconds) || job.watch()) return true;
+  if (job.endedOrWatched()) return true;
   const bool was = pumping_;
   pumping_ = true;
   // Sleeps until an event comes: the job's end is one, sent by the disk thread.

@@ -20,9 +20,6 @@ constexpr LONGLONG kTurnMs = 30;
 constexpr LONGLONG kShowAfterMs = 500;
 // At most this long of messages between two steps, so that a flood of them cannot stall the work.
 constexpr LONGLONG kPumpAtMostMs = 30;
-// A wait spins this long before it sleeps: most renames on a local disk end sooner, and waking
-// from a sleep would cost them more than the rename.
-constexpr int kSpinMicroseconds = 200;
 
 LONGLONG ticks() {
   LARGE_INTEGER now;
@@ -74,11 +71,7 @@ Win32Task::~Win32Task() {
   progress_.reset();
   // A task longer than a turn answers once more as it ends, so that the re-read and repaint
   // that follow it are all the window waits through, not a turn on top of them.
-  if (ticks() - started_ >= ticksFor(kTurnMs)) {
-    pumping_ = true;
-    pump(ticks() + ticksFor(kPumpAtMostMs));
-    pumping_ = false;
-  }
+  if (ticks() - started_ >= ticksFor(kTurnMs)) pump(ticks() + ticksFor(kPumpAtMostMs));
   current_ = nullptr;
   for (std::function<void()>& work : held_)
     post(std::move(work));
@@ -93,17 +86,13 @@ bool Win32Task::proceed(std::size_t done) {
   nextTurn_ = now + ticksFor(kTurnMs);
   if (progress_ == nullptr && now - started_ >= ticksFor(kShowAfterMs)) showProgress();
   if (progress_ != nullptr) progress_->show(done);
-  pumping_ = true;
   pump(now + ticksFor(kPumpAtMostMs));
-  pumping_ = false;
   return !cancelled_;
 }
 
 bool Win32Task::wait(const DiskWork& work) {
   const auto& job = static_cast<const disk::Job&>(work);
-  if (job.spinUntilDone(kSpinMicroseconds) || job.watch()) return true;
-  const bool was = pumping_;
-  pumping_ = true;
+  if (job.endedOrWatched()) return true;
   // Sleeps until a message comes: the job's end is one, posted by the disk thread.
   while (!job.done() && !cancelled_) {
     DWORD timeout = INFINITE;
@@ -118,7 +107,6 @@ bool Win32Task::wait(const DiskWork& work) {
     MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     pump(ticks() + ticksFor(kPumpAtMostMs));
   }
-  pumping_ = was;
   return job.done();
 }
 
@@ -129,6 +117,9 @@ void Win32Task::showProgress() {
 }
 
 void Win32Task::pump(LONGLONG until) {
+  // Work given to post() that this pump takes is held for the task's end.
+  const bool was = pumping_;
+  pumping_ = true;
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
@@ -138,8 +129,9 @@ void Win32Task::pump(LONGLONG until) {
     }
     // Before the dialog manager, which would otherwise move the form's focus on Tab.
     if (!holdsOff(message.hwnd, message.message, message.wParam)) dispatch(message);
-    if (ticks() >= until) return;
+    if (ticks() >= until) break;
   }
+  pumping_ = was;
 }
 
 bool Win32Task::holdsOff(HWND window, UINT message, WPARAM wParam) {
